@@ -1,0 +1,17 @@
+# GoogleTest from source where the system ships it (Debian: /usr/src/googletest), so the native and the
+# cross build use the same version; otherwise an installed package.
+set(DIDA_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+if(EXISTS "${DIDA_GTEST_SOURCE}/CMakeLists.txt")
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory("${DIDA_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+  if(NOT TARGET GTest::gtest_main)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)

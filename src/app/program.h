@@ -1,0 +1,56 @@
+#pragma once
+// The program: its four windows, its program-wide state and the binding of every event to its handler.
+// The same object runs in the .exe and on the simulated desktop of the tests.
+#include <cstdint>
+#include <string>
+
+#include "platform/desktop.h"
+#include "ui/forms.h"
+
+namespace dida {
+
+// The program-wide reminder variables, owned by the program for its whole run.
+struct ReminderState {
+    std::int32_t ringSecondsLeft = 0;
+    std::int32_t countdownMsLeft = 0;
+    std::string todayYearText, todayMonthText, todayDayText;
+    DateTime targetTime = 0;
+    DateTime warningTime = 0;
+    std::string mp3FileName;
+
+    // Ticks are not trusted to arrive on time: the countdown keeps its deadline on the monotonic tick
+    // count, the clock-watching kinds remember when and at what local time the previous tick came.
+    std::int32_t countdownDeadlineTick = 0;
+    bool countdownWarnedOrAbove30 = false;
+    bool haveLastSetTimeTick = false;
+    std::int32_t lastSetTimeTick = 0;
+    DateTime lastSetTimeNow = 0;
+    bool haveLastHourlyTick = false;
+    std::int32_t lastHourlyTick = 0;
+    DateTime lastHourlyNow = 0;
+};
+
+class Program {
+public:
+    explicit Program(Desktop& desktop);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Program entry after the platform is up: loads the main window (its created handler runs inside).
+    void Start();
+
+    Desktop& desk;
+    MainForm main;
+    StopwatchForm stopwatch;
+    FullScreenForm fullScreen;
+    WarningForm warning;
+    ReminderState vars;
+
+private:
+    void BindShell();
+    void BindReminder();
+    void BindSettings();
+    void BindTools();
+};
+
+}  // namespace dida

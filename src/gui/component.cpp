@@ -1,0 +1,68 @@
+#include "gui/component.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gui/window.h"
+#include "platform/fatal.h"
+
+namespace dida {
+
+bool SameBytes(Blob a, Blob b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
+}
+
+Component::Component(Window* owner, Kind kind, CommonDef def)
+    : owner_(owner), kind_(kind), def_(std::move(def)), rect_(def_.rect), visible_(def_.visible),
+      disabled_(def_.disabled) {
+    if (owner_ == nullptr) owner_ = static_cast<Window*>(this);  // a window owns itself
+    else owner_->Register(this);
+}
+
+void Component::Touch() const {
+    if (!owner_->loaded()) FatalError(kErrNotLoaded);
+}
+
+void Component::Notify(Prop prop) {
+    if (peer_) peer_->Changed(prop);
+}
+
+void Component::Reset() {
+    rect_ = def_.rect;
+    tag_.clear();
+    visible_ = def_.visible;
+    disabled_ = def_.disabled;
+    mousePointer_ = 0;
+}
+
+int Component::left() const { Touch(); return rect_.x; }
+void Component::left(int v) { Set(rect_.x, v, Prop::Left); }
+int Component::top() const { Touch(); return rect_.y; }
+void Component::top(int v) { Set(rect_.y, v, Prop::Top); }
+int Component::width() const { Touch(); return rect_.w; }
+void Component::width(int v) { Set(rect_.w, std::max(0, v), Prop::Width); }
+int Component::height() const { Touch(); return rect_.h; }
+void Component::height(int v) { Set(rect_.h, std::max(0, v), Prop::Height); }
+std::string Component::tag() const { Touch(); return tag_; }
+void Component::tag(const std::string& v) { Set(tag_, v, Prop::Tag); }
+bool Component::visible() const { Touch(); return visible_; }
+void Component::visible(bool v) { Set(visible_, v, Prop::Visible); }
+bool Component::disable() const { Touch(); return disabled_; }
+void Component::disable(bool v) { Set(disabled_, v, Prop::Disable); }
+int Component::MousePointer() const { Touch(); return mousePointer_; }
+void Component::MousePointer(int v) { Set(mousePointer_, v, Prop::MousePointer); }
+
+int Component::CommonByIndex(int index) const {
+    switch (index) {
+    case 0: return left();
+    case 1: return top();
+    case 2: return width();
+    case 3: return height();
+    case 5: return visible() ? 1 : 0;
+    case 6: return disable() ? 1 : 0;
+    case 7: return MousePointer();
+    default: Touch(); return 0;
+    }
+}
+
+}  // namespace dida

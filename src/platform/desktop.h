@@ -1,0 +1,82 @@
+#pragma once
+// Everything the logic needs from outside itself. The logic calls only this; the Windows backend
+// (platform/win32) and the simulated desktop of the tests (platform/headless) implement it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gui/window.h"
+#include "platform/datetime.h"
+
+namespace dida {
+
+// Registry hive codes: 1 classes root, 2 current config, 3 current user, 4 local machine, 5 users;
+// any other code means the current user.
+enum RootKey : int { kClassesRoot = 1, kCurrentConfig = 2, kCurrentUser = 3, kLocalMachine = 4, kUsers = 5 };
+
+// Message-box result codes the logic tests.
+enum MsgResult : int { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4, kYes = 5, kNo = 6 };
+
+// Where an input box stores a confirmed entry; its type decides the conversion.
+struct InputTarget {
+    enum class Type { Text, Int32, Int64, Double } type = Type::Text;
+    std::string* text = nullptr;
+    std::int32_t* i32 = nullptr;
+    std::int64_t* i64 = nullptr;
+    double* dbl = nullptr;
+    static InputTarget Of(std::string& v) { InputTarget t; t.type = Type::Text; t.text = &v; return t; }
+    static InputTarget Of(std::int32_t& v) { InputTarget t; t.type = Type::Int32; t.i32 = &v; return t; }
+    static InputTarget Of(std::int64_t& v) { InputTarget t; t.type = Type::Int64; t.i64 = &v; return t; }
+    static InputTarget Of(double& v) { InputTarget t; t.type = Type::Double; t.dbl = &v; return t; }
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Clock.
+    virtual DateTime Now() = 0;                 // local time, whole seconds
+    virtual std::int32_t TickCount() = 0;       // ms since the system started, wraps
+    virtual void Delay(int ms) = 0;             // blocks; no events run
+    virtual void ProcessEvents() = 0;           // runs what is waiting, leaves a quit queued
+
+    // Dialogs and windows.
+    virtual int ShowMessage(const std::string& text, int style = 0, const std::string& title = "") = 0;
+    virtual bool InputBox(const std::string& prompt, const std::string& title, const std::string& initial,
+                          InputTarget target, int mode = 1) = 0;
+    virtual bool OpenDialog(CommonDlg& dialog) = 0;
+    virtual bool LoadWindow(Window& window, bool modal = false) = 0;
+    virtual void UnloadWindow(Window& window) = 0;
+
+    // Registry; the full path is key path and value name joined by the last backslash.
+    virtual std::string RegReadText(int root, const std::string& fullPath, const std::string& def = "") = 0;
+    virtual bool RegWrite(int root, const std::string& fullPath, const std::string& text) = 0;
+    virtual bool RegWrite(int root, const std::string& fullPath, std::int32_t number) = 0;
+    virtual bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) = 0;
+    virtual bool RegDelete(int root, const std::string& fullPath) = 0;
+
+    // Sound: all return at once, the sound runs in the background.
+    virtual bool PlayAudio(Blob soundBytes, bool loop = false) = 0;
+    virtual bool PlayAudioFile(const std::string& fileName, bool loop = false) = 0;
+    // times: 1 once, 0 nothing (the old player is removed all the same), below 0 without end.
+    virtual void PlayMp3(int times, const std::vector<std::string>& files) = 0;
+    virtual void StopAudio() = 0;
+
+    // Tray and menus.
+    virtual bool ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,
+                             int timeoutMs) = 0;
+    virtual void PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x = std::nullopt,
+                           std::optional<int> y = std::nullopt) = 0;
+
+    // System.
+    virtual int ScreenWidth() = 0;
+    virtual int ScreenHeight() = 0;
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual std::string ProgramDirectory() = 0;  // no trailing backslash
+    virtual std::string ProgramFileName() = 0;
+    virtual bool ShutdownSystem(int mode, bool force = false) = 0;  // 1 power off … 5 hibernate
+    virtual void TurnOffMonitor() = 0;
+};
+
+}  // namespace dida

@@ -142,9 +142,10 @@ public:
     void JumpWallClock(std::int64_t ms);
     // The machine sleeps: both clocks jump, nothing runs meanwhile; due timers fire once afterwards.
     void Suspend(std::int64_t ms);
-    // Time zone: UTC offset in minutes as a function of the UTC time (in ms since the desktop's start
-    // instant); with it Now() follows DST changes. The default is a fixed offset of 0.
-    void SetUtcOffsetRule(std::function<int(std::int64_t monoMs)> offsetMinutes);
+    // Time zone: the UTC offset in minutes as a function of UTC time (ms since 1970-01-01); with it Now()
+    // follows DST changes. The default is a fixed offset of 0. Set it before SetNow.
+    void SetUtcOffsetRule(std::function<int(std::int64_t utcMs)> offsetMinutes);
+    std::int64_t UtcMs() const { return startUtcMs_ + mono_ + wallOffsetMs_; }
     // Timer delivery faults: lateness in ms of the expiry due at `dueMs` (applied per expiry) and
     // whether that expiry is lost entirely (the thread was busy; the next one comes a period later).
     void SetTimerLateness(std::function<int(std::int64_t dueMs)> late);
@@ -164,7 +165,7 @@ public:
     void AnswerInput(bool confirm, const std::string& text);
     void AnswerFile(FileScript s);
     void AnswerFile(bool confirm, const std::string& path);
-    // Runs inside a modal LoadWindow's loop once per virtual step; return true to keep waiting.
+    // Runs inside a modal LoadWindow's loop before each event it dispatches (the user acting meanwhile).
     void OnModalLoop(std::function<void(Window&)> hook);
     struct UnexpectedDialog : std::runtime_error {
         using std::runtime_error::runtime_error;
@@ -257,7 +258,8 @@ private:
     void AttachPeers(Window& w);
     void DestroyNow(Window& w);
     bool RunOne(std::int64_t upTo);  // runs the earliest due item ≤ upTo; false when none
-    void StepTo(std::int64_t t);
+    std::optional<std::int64_t> NextEventTime();
+    std::int64_t DeliveryTime(const TimerEntry& e) const;
     std::int64_t PeriodOf(int interval) const;
 
     std::int64_t mono_ = 0;
@@ -293,7 +295,8 @@ private:
     std::vector<BalloonCall> balloons_;
     std::vector<SystemCall> systemCalls_;
     int popups_ = 0;
-    std::vector<Playing> playing_;
+    std::optional<Playing> midi_;
+    std::map<Window*, std::uint64_t> generation_;
     struct WavStream {
         Blob bytes;
         bool loop;

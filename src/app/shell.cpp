@@ -1,0 +1,55 @@
+#include "app/shell.h"
+
+#include "app/program.h"
+#include "settings/settings.h"
+
+namespace dida {
+namespace {
+
+constexpr int kYesNoExclamation = 0x34;
+
+bool Armed(Program& p) { return p.main.组合框声音.CurrentIndex() != -1; }
+
+// While a reminder is armed, leaving asks first; anything but Yes keeps everything as it was.
+bool ConfirmLeaveWhileArmed(Program& p) {
+    if (!Armed(p)) return true;
+    return p.desk.ShowMessage("闹钟提醒正在运行，确定要关闭软件吗？", kYesNoExclamation, "重要提示：") == kYes;
+}
+
+}  // namespace
+
+void 托盘图标1_DoubleClick(Program& p) { p.main.visible(!p.main.visible()); }
+
+void 托盘图标1_RightButtonUp(Program& p) { p.desk.PopupMenu(p.main, p.main.右键); }
+
+void 显示界面_Chosen(Program& p) { p.main.visible(true); }
+
+void 超级按钮最小化_Click(Program& p) { p.main.visible(false); }
+
+void 超级按钮1_Click(Program& p) {
+    if (!ConfirmLeaveWhileArmed(p)) return;
+    p.desk.UnloadWindow(p.main);
+}
+
+void 退出软件_Chosen(Program& p) { p.desk.UnloadWindow(p.main); }
+
+// Esc on the bar and a close request from the system take the same road as the close button, so an
+// armed reminder is never dropped without the question. The close itself is queued like every other.
+bool 主窗口_CloseQuery(Program& p) {
+    if (!ConfirmLeaveWhileArmed(p)) return false;
+    p.desk.UnloadWindow(p.main);
+    return true;
+}
+
+void Program::BindShell() {
+    main.onCreated = [this] { StartupLoad(*this); };
+    main.onCloseQuery = [this] { return 主窗口_CloseQuery(*this); };
+    main.托盘图标1.onDblClick = [this] { 托盘图标1_DoubleClick(*this); };
+    main.托盘图标1.onRightUp = [this] { 托盘图标1_RightButtonUp(*this); };
+    main.显示界面.onChosen = [this] { 显示界面_Chosen(*this); };
+    main.超级按钮最小化.onClick = [this] { 超级按钮最小化_Click(*this); };
+    main.超级按钮1.onClick = [this] { 超级按钮1_Click(*this); };
+    main.退出软件.onChosen = [this] { 退出软件_Chosen(*this); };
+}
+
+}  // namespace dida

@@ -1,0 +1,516 @@
+#include "platform/headless/headless_desktop.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/dialog_rules.h"
+#include "platform/fatal.h"
+#include "platform/registry_path.h"
+#include "platform/sound_format.h"
+#include "platform/text.h"
+
+namespace dida {
+
+namespace {
+constexpr double kUnixEpochDays = 25569.0;  // 1970-01-01 as a DateTime
+constexpr std::int64_t kMsPerDay = 86400000;
+
+[[noreturn]] void ThrowFatal(const std::string& /*boxText*/, const std::string& errorText) {
+    throw FatalErrorRaised(errorText);
+}
+
+// '*' and '?' as the system's file search matches them, on code points.
+bool GlobMatch(std::u32string_view pat, std::u32string_view s) {
+    if (pat.empty()) return s.empty();
+    if (pat[0] == U'*') {
+        for (std::size_t i = 0; i <= s.size(); ++i)
+            if (GlobMatch(pat.substr(1), s.substr(i))) return true;
+        return false;
+    }
+    if (s.empty()) return false;
+    auto lower = [](char32_t c) { return c < 128 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c; };
+    if (pat[0] != U'?' && lower(pat[0]) != lower(s[0])) return false;
+    return GlobMatch(pat.substr(1), s.substr(1));
+}
+}  // namespace
+
+// Each component of a loaded window gets one; only timers need the desktop to act on a change.
+class HeadlessDesktop::Peer : public ComponentPeer {
+public:
+    Peer(HeadlessDesktop& desk, Component& c) : desk_(desk), c_(c) {}
+    void Changed(Prop prop) override {
+        if (c_.kind() == Kind::Timer && prop == Prop::Interval) desk_.TimerChanged(static_cast<Timer&>(c_));
+    }
+
+private:
+    HeadlessDesktop& desk_;
+    Component& c_;
+};
+
+HeadlessDesktop::HeadlessDesktop() {
+    SetFatalHandler(&ThrowFatal);
+    utcOffset_ = [](std::int64_t) { return 0; };
+    SetNow(42000.0);  // 2014-12-28 00:00, any fixed start keeps runs repeatable
+}
+
+HeadlessDesktop::~HeadlessDesktop() = default;
+
+// ---------------------------------------------------------------- clocks
+
+void HeadlessDesktop::SetUtcOffsetRule(std::function<int(std::int64_t)> offsetMinutes) {
+    utcOffset_ = offsetMinutes ? std::move(offsetMinutes) : [](std::int64_t) { return 0; };
+}
+
+void HeadlessDesktop::SetNow(DateTime localStart) {
+    const auto localMs = static_cast<std::int64_t>(std::llround((localStart - kUnixEpochDays) * kMsPerDay));
+    std::int64_t utc = localMs - std::int64_t{utcOffset_(localMs)} * 60000;
+    utc = localMs - std::int64_t{utcOffset_(utc)} * 60000;
+    startUtcMs_ = utc - mono_ - wallOffsetMs_;
+}
+
+void HeadlessDesktop::SetTickStart(std::int32_t tick) { tickStart_ = tick - static_cast<std::int32_t>(mono_); }
+
+DateTime HeadlessDesktop::Now() {
+    const std::int64_t utc = UtcMs();
+    const std::int64_t local = utc + std::int64_t{utcOffset_(utc)} * 60000;
+    const std::int64_t seconds = local >= 0 ? local / 1000 : -((-local + 999) / 1000);
+    return DateTimeFromUnixSeconds(seconds);
+}
+
+std::int32_t HeadlessDesktop::TickCount() {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(tickStart_) + static_cast<std::uint32_t>(mono_));
+}
+
+void HeadlessDesktop::Delay(int ms) {
+    ms = std::max(ms, 0);
+    systemCalls_.push_back(SystemCall{SystemCall::What::Delay, mono_, 0, false, ms});
+    mono_ += ms;
+}
+
+void HeadlessDesktop::JumpWallClock(std::int64_t ms) { wallOffsetMs_ += ms; }
+
+void HeadlessDesktop::Suspend(std::int64_t ms) { mono_ += std::max<std::int64_t>(ms, 0); }
+
+void HeadlessDesktop::SetTimerLateness(std::function<int(std::int64_t)> late) { lateness_ = std::move(late); }
+void HeadlessDesktop::SetTimerDrop(std::function<bool(std::int64_t)> drop) { drop_ = std::move(drop); }
+void HeadlessDesktop::SetTimerSlowdown(double factor) { slowdown_ = factor > 0 ? factor : 1.0; }
+
+std::int64_t HeadlessDesktop::PeriodOf(int interval) const {
+    return std::max<std::int64_t>(1, std::llround(interval * slowdown_));
+}
+
+void HeadlessDesktop::TimerChanged(Timer& t) {
+    const int interval = t.RawInterval();
+    if (interval <= 0) {
+        timers_.erase(&t);
+        return;
+    }
+    timers_[&t] = TimerEntry{&t, mono_ + PeriodOf(interval), interval};
+}
+
+void HeadlessDesktop::PostMessage(std::function<void()> fn) { posted_.push_back(Posted{++seq_, std::move(fn)}); }
+
+std::int64_t HeadlessDesktop::DeliveryTime(const TimerEntry& e) const {
+    return e.nextDue + (lateness_ ? std::max(0, lateness_(e.nextDue)) : 0);
+}
+
+std::optional<std::int64_t> HeadlessDesktop::NextEventTime() {
+    if (!posted_.empty()) return mono_;
+    std::optional<std::int64_t> best;
+    for (auto& [timer, e] : timers_) {
+        const std::int64_t at = DeliveryTime(e);
+        if (!best || at < *best) best = at;
+    }
+    return best;
+}
+
+bool HeadlessDesktop::RunOne(std::int64_t upTo) {
+    // Posted messages come before timer expiries, as in a real queue where WM_TIMER is synthesised last.
+    if (!posted_.empty()) {
+        auto fn = std::move(posted_.front().fn);
+        posted_.pop_front();
+        fn();
+        return true;
+    }
+    TimerEntry* next = nullptr;
+    std::int64_t nextAt = 0;
+    for (auto& [timer, e] : timers_) {
+        const std::int64_t at = DeliveryTime(e);
+        if (!next || at < nextAt || (at == nextAt && e.nextDue < next->nextDue)) {
+            next = &e;
+            nextAt = at;
+        }
+    }
+    if (!next || nextAt > upTo) return false;
+    mono_ = std::max(mono_, nextAt);
+    const std::int64_t due = next->nextDue;
+    const std::int64_t period = PeriodOf(next->period);
+    // The next period counts from the due moment; expiries missed meanwhile collapse into this one.
+    next->nextDue = due + period;
+    while (next->nextDue <= mono_) next->nextDue += period;
+    Timer* timer = next->timer;
+    if (drop_ && drop_(due)) return true;
+    timer->Expired();
+    return true;
+}
+
+void HeadlessDesktop::Advance(std::int64_t ms) {
+    const std::int64_t target = mono_ + std::max<std::int64_t>(ms, 0);
+    while (!quit_ && RunOne(target)) {
+    }
+    mono_ = std::max(mono_, target);
+}
+
+bool HeadlessDesktop::RunUntil(const std::function<bool()>& pred, std::int64_t limitMs) {
+    const std::int64_t limit = mono_ + limitMs;
+    while (!pred()) {
+        if (quit_ || !RunOne(limit)) {
+            if (pred()) return true;
+            mono_ = std::max(mono_, limit);
+            return pred();
+        }
+    }
+    return true;
+}
+
+void HeadlessDesktop::RunPending() {
+    while (!quit_ && RunOne(mono_)) {
+    }
+}
+
+void HeadlessDesktop::ProcessEvents() { RunPending(); }
+
+// ---------------------------------------------------------------- dialogs
+
+void HeadlessDesktop::AnswerMessage(MessageScript s) { messageScripts_.push_back(std::move(s)); }
+void HeadlessDesktop::AnswerMessage(int result) {
+    AnswerMessage([result](const MessageCall&) { return MessageAnswer{result}; });
+}
+void HeadlessDesktop::AnswerInput(InputScript s) { inputScripts_.push_back(std::move(s)); }
+void HeadlessDesktop::AnswerInput(bool confirm, const std::string& text) {
+    AnswerInput([confirm, text](const InputCall&) { return InputAnswer{confirm, text}; });
+}
+void HeadlessDesktop::AnswerFile(FileScript s) { fileScripts_.push_back(std::move(s)); }
+void HeadlessDesktop::AnswerFile(bool confirm, const std::string& path) {
+    AnswerFile([confirm, path](const DialogCall&) { return FileAnswer{confirm, path}; });
+}
+void HeadlessDesktop::OnModalLoop(std::function<void(Window&)> hook) { modalHook_ = std::move(hook); }
+
+int HeadlessDesktop::ShowMessage(const std::string& text, int style, const std::string& title) {
+    MessageCall call{mono_, text, MessageBoxTitle(title), style, -1};
+    if (messageScripts_.empty()) throw UnexpectedDialog("message box without a scripted answer: " + text);
+    auto script = std::move(messageScripts_.front());
+    messageScripts_.pop_front();
+    // Entering the box's own loop dispatches what is already queued.
+    RunPending();
+    call.result = script(call).result;
+    messages_.push_back(call);
+    return call.result;
+}
+
+bool HeadlessDesktop::InputBox(const std::string& prompt, const std::string& title, const std::string& initial,
+                               InputTarget target, int mode) {
+    InputCall call{mono_, prompt, InputBoxCaption(title), initial, InputBoxMode(mode), false, {}};
+    if (inputScripts_.empty()) throw UnexpectedDialog("input box without a scripted answer: " + prompt);
+    auto script = std::move(inputScripts_.front());
+    inputScripts_.pop_front();
+    RunPending();
+    const InputAnswer answer = script(call);
+    // The scripted text is typed over the selected initial text, through the field's filter.
+    std::u32string typed;
+    for (char32_t ch : Utf8ToUtf32(answer.text))
+        if (InputBoxAccepts(call.mode, ch)) typed.push_back(ch);
+    call.entry = Utf32ToUtf8(typed);
+    call.confirmed = answer.confirm;
+    inputs_.push_back(call);
+    if (!answer.confirm) return false;
+    StoreInputEntry(call.entry, target);
+    return true;
+}
+
+bool HeadlessDesktop::OpenDialog(CommonDlg& dialog) {
+    const CommonDlgDef& spec = dialog.spec();
+    DialogCall call{mono_, DialogFilterString(spec.filter), DialogFilterIndex(spec.filter, spec.filterIndex),
+                    dialog.FileName(), false};
+    if (dialog.DialogType() > 1) return false;
+    if (fileScripts_.empty()) throw UnexpectedDialog("file dialog without a scripted answer");
+    auto script = std::move(fileScripts_.front());
+    fileScripts_.pop_front();
+    RunPending();
+    const FileAnswer answer = script(call);
+    call.confirmed = answer.confirm;
+    fileDialogs_.push_back(call);
+    if (!answer.confirm) return false;
+    dialog.FileName(answer.path);
+    return true;
+}
+
+// ---------------------------------------------------------------- windows
+
+void HeadlessDesktop::AttachPeers(Window& w) {
+    auto& list = peersOf_[&w];
+    auto attach = [&](Component& c) {
+        peers_.push_back(std::make_unique<Peer>(*this, c));
+        c.AttachPeer(peers_.back().get());
+        list.push_back(peers_.back().get());
+    };
+    attach(w);
+    for (Component* c : w.components()) attach(*c);
+    // Timers defined running start with the window.
+    for (Component* c : w.components())
+        if (c->kind() == Kind::Timer && static_cast<Timer*>(c)->RawInterval() > 0) TimerChanged(*static_cast<Timer*>(c));
+}
+
+void HeadlessDesktop::DestroyNow(Window& w) {
+    if (!w.loaded()) return;
+    ++generation_[&w];
+    if (w.onDestroying) w.onDestroying();
+    for (Component* c : w.components())
+        if (c->kind() == Kind::Timer) timers_.erase(static_cast<Timer*>(c));
+    w.FinishDestroy();
+    auto it = peersOf_.find(&w);
+    if (it != peersOf_.end()) {
+        for (ComponentPeer* p : it->second)
+            std::erase_if(peers_, [p](const std::unique_ptr<ComponentPeer>& q) { return q.get() == p; });
+        peersOf_.erase(it);
+    }
+    if (&w == startWindow_) quit_ = true;
+}
+
+bool HeadlessDesktop::LoadWindow(Window& w, bool modal) {
+    if (w.loaded() && !w.closing()) return true;  // already open: activated, nothing created
+    if (w.closing()) DestroyNow(w);
+    w.BeginLoad();
+    AttachPeers(w);
+    w.RaiseCreated();
+    if (!modal || !w.loaded()) return true;
+
+    // The modal loop: every other top-level window of the program is disabled meanwhile.
+    std::vector<std::pair<Window*, bool>> others;
+    for (auto& [win, peers] : peersOf_)
+        if (win != &w && win->loaded()) others.emplace_back(win, win->RawDisabled());
+    for (auto& [win, was] : others) win->disable(true);
+    const std::uint64_t gen = generation_[&w];
+    auto open = [&] { return w.loaded() && generation_[&w] == gen; };
+    while (open() && !quit_) {
+        if (modalHook_) modalHook_(w);
+        if (!open()) break;
+        const auto next = NextEventTime();
+        if (!next) throw UnexpectedDialog("modal window " + w.spec().name + " waits with nothing that could close it");
+        RunOne(*next);
+    }
+    for (auto& [win, was] : others)
+        if (win->loaded()) win->disable(was);
+    return true;
+}
+
+void HeadlessDesktop::UnloadWindow(Window& w) {
+    if (!w.loaded()) FatalError(kErrNoSuchWindow);
+    w.MarkClosing();
+    const std::uint64_t gen = generation_[&w];
+    PostMessage([this, &w, gen] {
+        if (w.closing() && generation_[&w] == gen) DestroyNow(w);
+    });
+}
+
+// ---------------------------------------------------------------- the simulated user
+
+void HeadlessDesktop::RequestClose(Window& w) {
+    if (!w.loaded()) return;
+    const std::uint64_t gen = generation_[&w];
+    if (w.QueryClose() && w.loaded() && generation_[&w] == gen) DestroyNow(w);
+    RunPending();
+}
+
+void HeadlessDesktop::PressEsc(Window& w) {
+    if (w.loaded() && w.EscCloses()) RequestClose(w);
+}
+
+void HeadlessDesktop::TypeInto(EditBox& e, const std::string& text) {
+    if (!e.RawVisible() || e.RawDisabled() || e.spec().readOnly) return;
+    for (char32_t ch : Utf8ToUtf32(text)) {
+        std::u32string now = Utf8ToUtf32(e.RawContent());
+        if (ch == U'\b') {
+            if (now.empty()) continue;
+            now.pop_back();
+        } else if (EditBox::AcceptsTyped(e.spec(), ch)) {
+            now.push_back(ch);
+        } else {
+            continue;
+        }
+        e.UserEdited(Utf32ToUtf8(now));
+        RunPending();
+    }
+}
+
+void HeadlessDesktop::Select(ComboBox& c, int index) {
+    c.UserSelected(index);
+    RunPending();
+}
+void HeadlessDesktop::Click(SuperBtn& b) {
+    b.UserClicked();
+    RunPending();
+}
+void HeadlessDesktop::Click(Button& b) {
+    b.UserClicked();
+    RunPending();
+}
+void HeadlessDesktop::Choose(MenuItem& item) {
+    item.UserChose();
+    RunPending();
+}
+void HeadlessDesktop::TrayEvent(TrayIcon& icon, int event) {
+    icon.UserEvent(event);
+    RunPending();
+}
+
+// ---------------------------------------------------------------- registry
+
+std::string HeadlessDesktop::RegReadText(int root, const std::string& fullPath, const std::string& def) {
+    const RegPath p = SplitFullPath(fullPath);
+    const auto v = registry_.GetValue(root, p.key, p.value);
+    if (!v) return def;
+    if (v->type == RegType::Sz) return v->text;
+    if (v->type == RegType::ExpandSz) return registry_.Expand(v->text);
+    return def;
+}
+
+bool HeadlessDesktop::RegWrite(int root, const std::string& fullPath, const std::string& text) {
+    if (registry_.WriteProtected(root)) return false;
+    const RegPath p = SplitFullPath(fullPath);
+    registry_.SetValue(root, p.key, p.value, RegValue{RegType::Sz, text, 0, {}});
+    return true;
+}
+
+bool HeadlessDesktop::RegWrite(int root, const std::string& fullPath, std::int32_t number) {
+    if (registry_.WriteProtected(root)) return false;
+    const RegPath p = SplitFullPath(fullPath);
+    registry_.SetValue(root, p.key, p.value, RegValue{RegType::Dword, {}, static_cast<std::uint32_t>(number), {}});
+    return true;
+}
+
+bool HeadlessDesktop::RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
+    if (registry_.WriteProtected(root)) return false;
+    const RegPath p = SplitFullPath(fullPath);
+    registry_.SetValue(root, p.key, p.value, RegValue{RegType::Binary, {}, 0, bytes});
+    return true;
+}
+
+bool HeadlessDesktop::RegDelete(int root, const std::string& fullPath) {
+    if (registry_.WriteProtected(root)) return false;
+    const RegPath p = SplitFullPath(fullPath);
+    if (registry_.KeyExists(root, p.key) && registry_.DeleteValue(root, p.key, p.value)) return true;
+    return registry_.DeleteKey(root, fullPath);
+}
+
+// ---------------------------------------------------------------- sound
+
+bool HeadlessDesktop::PlayAudio(Blob bytes, bool loop) {
+    SoundCall call{SoundCall::What::PlayAudio, mono_, bytes, {}, {}, 0, loop, false};
+    if (LooksLikeWav(bytes)) {
+        if (const auto wav = ParseWav(bytes)) {
+            const std::uint32_t rate = wav->byteRate ? wav->byteRate : 1;
+            const std::int64_t lengthMs = static_cast<std::int64_t>(wav->samples.size()) * 1000 / rate;
+            streams_.push_back(WavStream{bytes, loop, mono_, loop ? -1 : mono_ + lengthMs});
+            call.result = true;
+        }
+    } else if (LooksLikeMidi(bytes)) {
+        midi_ = Playing{bytes, {}, loop, mono_};
+        call.result = true;
+    }
+    sounds_.push_back(call);
+    return call.result;
+}
+
+bool HeadlessDesktop::PlayAudioFile(const std::string& fileName, bool loop) {
+    auto it = fileName.empty() ? files_.end() : files_.find(fileName);
+    bool result = false;
+    if (it != files_.end()) {
+        result = PlayAudio(Blob(it->second), loop);
+        sounds_.pop_back();  // recorded once, as the file call
+    }
+    sounds_.push_back(SoundCall{SoundCall::What::PlayAudioFile, mono_, {}, fileName, {}, 0, loop, result});
+    return result;
+}
+
+void HeadlessDesktop::PlayMp3(int times, const std::vector<std::string>& files) {
+    sounds_.push_back(SoundCall{SoundCall::What::PlayMp3, mono_, {}, {}, files, times, times < 0, false});
+    mp3_.reset();
+    if (times == 0) return;
+    std::vector<std::string> named;
+    for (const auto& f : files)
+        if (!f.empty() && files_.count(f)) named.push_back(f);
+    if (named.empty()) return;
+    mp3_ = Playing{{}, named, times < 0, mono_};
+    sounds_.back().result = true;
+}
+
+void HeadlessDesktop::StopAudio() {
+    sounds_.push_back(SoundCall{SoundCall::What::StopAudio, mono_, {}, {}, {}, 0, false, false});
+    mp3_.reset();
+    midi_.reset();
+    streams_.clear();
+}
+
+std::vector<HeadlessDesktop::Playing> HeadlessDesktop::playing() const {
+    std::vector<Playing> out;
+    for (const auto& s : streams_)
+        if (s.endsAt < 0 || s.endsAt > mono_) out.push_back(Playing{s.bytes, {}, s.loop, s.since});
+    if (midi_) out.push_back(*midi_);
+    if (mp3_) out.push_back(*mp3_);
+    return out;
+}
+
+// ---------------------------------------------------------------- tray, menus, system
+
+bool HeadlessDesktop::ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,
+                                  int timeoutMs) {
+    if (!icon.window()->loaded() || !icon.RawInTray() || icon.RawIcon().empty()) return false;
+    const int kind = iconKind >= 0 && iconKind <= 3 ? iconKind : 1;
+    balloons_.push_back(BalloonCall{mono_, icon.name(), title, text, kind, timeoutMs});
+    return true;
+}
+
+void HeadlessDesktop::PopupMenu(Window& owner, MenuItem& /*menu*/, std::optional<int>, std::optional<int>) {
+    if (!owner.loaded()) FatalError(kErrNotLoaded);
+    ++popups_;
+}
+
+void HeadlessDesktop::SetScreen(int width, int height) {
+    screenW_ = width;
+    screenH_ = height;
+}
+
+void HeadlessDesktop::SetProgramPath(const std::string& directory, const std::string& fileName) {
+    programDir_ = directory;
+    programFile_ = fileName;
+}
+
+void HeadlessDesktop::AddFile(const std::string& path, std::vector<std::uint8_t> content) {
+    files_[path] = std::move(content);
+}
+
+void HeadlessDesktop::RemoveFile(const std::string& path) { files_.erase(path); }
+
+bool HeadlessDesktop::FileExists(const std::string& path) {
+    if (path.empty()) return false;
+    const std::u32string pat = Utf8ToUtf32(path);
+    for (const auto& [name, content] : files_) {
+        if (GlobMatch(pat, Utf8ToUtf32(name))) return true;
+        // A directory exists when something lies below it.
+        const std::string dirPrefix = path + "\\";
+        if (name.compare(0, dirPrefix.size(), dirPrefix) == 0) return true;
+    }
+    return false;
+}
+
+bool HeadlessDesktop::ShutdownSystem(int mode, bool force) {
+    systemCalls_.push_back(SystemCall{SystemCall::What::Shutdown, mono_, mode, force, 0});
+    return mode >= 1 && mode <= 5;
+}
+
+void HeadlessDesktop::TurnOffMonitor() {
+    systemCalls_.push_back(SystemCall{SystemCall::What::TurnOffMonitor, mono_, 0, false, 0});
+}
+
+}  // namespace dida

@@ -1,0 +1,32 @@
+#include "tools/info.h"
+
+#include "app/program.h"
+
+namespace dida {
+
+std::string UptimeText(std::uint32_t tickCount) {
+    const std::uint32_t s = tickCount / 1000;
+    const std::uint32_t hours = s / 3600;
+    const std::uint32_t rest = s % 3600;
+    return "您的电脑目前已开机：" + std::to_string(hours) + "小时" + std::to_string(rest / 60) + "分" +
+           std::to_string(rest % 60) + "秒";
+}
+
+std::string AboutText() {
+    const std::string rule(34, '-');
+    return rule + "\r\n" + std::string(8, ' ') + "嘀嗒迷你闹钟 V1.31\r\n" + rule + "\r\n\r\n" +
+           "如使用中有任何问题，请反馈到：dida.clock@example.com";
+}
+
+void 开机时长_Chosen(Program& p) {
+    p.desk.ShowMessage(UptimeText(static_cast<std::uint32_t>(p.desk.TickCount())), 0, "开机时长查看");
+}
+
+void 关于_Chosen(Program& p) { p.desk.ShowMessage(AboutText(), 0x40, "关于嘀嗒"); }
+
+void Program::BindTools() {
+    main.开机时长.onChosen = [this] { 开机时长_Chosen(*this); };
+    main.关于.onChosen = [this] { 关于_Chosen(*this); };
+}
+
+}  // namespace dida

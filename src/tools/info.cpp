@@ -1,6 +1,7 @@
 #include "tools/info.h"
 
 #include "app/program.h"
+#include "tools/stopwatch.h"
 
 namespace dida {
 
@@ -27,6 +28,10 @@ void 关于_Chosen(Program& p) { p.desk.ShowMessage(AboutText(), 0x40, "关于�
 void Program::BindTools() {
     main.开机时长.onChosen = [this] { 开机时长_Chosen(*this); };
     main.关于.onChosen = [this] { 关于_Chosen(*this); };
+    main.计时秒表.onChosen = [this] { 计时秒表_Chosen(*this); };
+    stopwatch.onCreated = [this] { 秒表窗口_Created(*this); };
+    stopwatch.时钟秒表.onTick = [this] { 时钟秒表_Tick(*this); };
+    stopwatch.按钮1.onClick = [this] { 秒表按钮1_Click(*this); };
 }
 
 }  // namespace dida

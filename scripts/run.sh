@@ -12,7 +12,6 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 bench_start
 trap bench_stop EXIT
-exe=$(winepath -w build/mingw/src/DidaMiniClock.exe 2>/dev/null || echo build/mingw/src/DidaMiniClock.exe)
 wine build/mingw/src/DidaMiniClock.exe &
 pid=$!
 if [ -z "${BENCH_OWN_DISPLAY:-}" ]; then wait $pid; exit; fi

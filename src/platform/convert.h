@@ -15,10 +15,13 @@ inline std::string ToText(const std::string& v) { return v; }
 inline std::string ToText(const char* v) { return v; }
 
 double ToNumber(const std::string& text);  // full-width folded, leading decimal number, else 0
+// A literal would otherwise convert to bool before it converts to a string.
+inline double ToNumber(const char* text) { return ToNumber(std::string(text)); }
 inline double ToNumber(double v) { return v; }
 inline double ToNumber(bool v) { return v ? 1.0 : 0.0; }
 
 std::int32_t ToInteger(const std::string& text);  // full-width folded, leading integer, else 0
+inline std::int32_t ToInteger(const char* text) { return ToInteger(std::string(text)); }
 std::int32_t ToInteger(double v);                  // truncated toward zero (saturating at the range)
 std::int32_t ToInteger(std::int64_t v);            // the low 32 bits
 inline std::int32_t ToInteger(bool v) { return v ? 1 : 0; }

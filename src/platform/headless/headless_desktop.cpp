@@ -409,7 +409,7 @@ bool HeadlessDesktop::PlayAudio(Blob bytes, bool loop) {
     SoundCall call{SoundCall::What::PlayAudio, mono_, bytes, {}, {}, 0, loop, false};
     if (LooksLikeWav(bytes)) {
         if (const auto wav = ParseWav(bytes)) {
-            const std::uint32_t rate = wav->byteRate ? wav->byteRate : 1;
+            const std::uint32_t rate = wav->avgBytesPerSec ? wav->avgBytesPerSec : 1;
             const std::int64_t lengthMs = static_cast<std::int64_t>(wav->samples.size()) * 1000 / rate;
             streams_.push_back(WavStream{bytes, loop, mono_, loop ? -1 : mono_ + lengthMs});
             call.result = true;

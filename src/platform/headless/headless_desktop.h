@@ -208,35 +208,36 @@ public:
     };
     std::vector<Playing> playing() const;
 
-    // ---- Desktop
+    // ---- Desktop (defaults repeat the interface's, so tests can call the desktop directly)
     DateTime Now() override;
     std::int32_t TickCount() override;
     void Delay(int ms) override;
     void ProcessEvents() override;
-    int ShowMessage(const std::string& text, int style, const std::string& title) override;
+    int ShowMessage(const std::string& text, int style = 0, const std::string& title = "") override;
     bool InputBox(const std::string& prompt, const std::string& title, const std::string& initial,
-                  InputTarget target, int mode) override;
+                  InputTarget target, int mode = 1) override;
     bool OpenDialog(CommonDlg& dialog) override;
-    bool LoadWindow(Window& window, bool modal) override;
+    bool LoadWindow(Window& window, bool modal = false) override;
     void UnloadWindow(Window& window) override;
-    std::string RegReadText(int root, const std::string& fullPath, const std::string& def) override;
+    std::string RegReadText(int root, const std::string& fullPath, const std::string& def = "") override;
     bool RegWrite(int root, const std::string& fullPath, const std::string& text) override;
     bool RegWrite(int root, const std::string& fullPath, std::int32_t number) override;
     bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) override;
     bool RegDelete(int root, const std::string& fullPath) override;
-    bool PlayAudio(Blob soundBytes, bool loop) override;
-    bool PlayAudioFile(const std::string& fileName, bool loop) override;
+    bool PlayAudio(Blob soundBytes, bool loop = false) override;
+    bool PlayAudioFile(const std::string& fileName, bool loop = false) override;
     void PlayMp3(int times, const std::vector<std::string>& files) override;
     void StopAudio() override;
     bool ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,
                      int timeoutMs) override;
-    void PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x, std::optional<int> y) override;
+    void PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x = std::nullopt,
+                   std::optional<int> y = std::nullopt) override;
     int ScreenWidth() override { return screenW_; }
     int ScreenHeight() override { return screenH_; }
     bool FileExists(const std::string& path) override;
     std::string ProgramDirectory() override { return programDir_; }
     std::string ProgramFileName() override { return programFile_; }
-    bool ShutdownSystem(int mode, bool force) override;
+    bool ShutdownSystem(int mode, bool force = false) override;
     void TurnOffMonitor() override;
 
     // Timer peers call these.

@@ -1,0 +1,211 @@
+// Choosing an action arms the reminder; clearing the action list disarms it. The time fields rebuild
+// the target times on every change.
+#include <cmath>
+
+#include "app/program.h"
+#include "platform/convert.h"
+#include "reminder/reminder.h"
+#include "settings/settings.h"
+#include "ui/media/media.h"
+
+namespace dida {
+namespace {
+
+constexpr int kOkInformation = 0x40;
+constexpr int kOkStop = 0x10;
+constexpr int kYesNoQuestion = 0x24;
+constexpr int kUnitSecond = 8;
+
+const char* const kMuteNotice = "软件已设置静音运行，所设置的声音将被忽略！（软件设置里可取消静音运行）";
+
+struct Chime {
+    const char* item;
+    const Blob* sound;
+    const char* code;
+};
+const Chime kChimes[] = {
+    {"嘀嗒叫", &media::kBuiltinSound1, "0"},
+    {"布谷鸟", &media::kBuiltinSound2, "1"},
+    {"风铃响", &media::kBuiltinSound3, "2"},
+};
+
+struct SystemAction {
+    const char* item;
+    const char* code;
+};
+const SystemAction kSystemActions[] = {{"关机", "7"}, {"休眠", "8"}, {"关屏", "9"}};
+
+void ShowMuteNotice(Program& p) { p.desk.ShowMessage(kMuteNotice, kOkInformation, "重要提醒："); }
+
+// The dialog's answer is not looked at: after a cancel its file name is still the last confirmed one
+// (empty if none ever was), and that is what gets stored.
+void AskForMusicFile(Program& p) {
+    p.desk.OpenDialog(p.main.通用对话框1);
+    p.vars.mp3FileName = p.main.通用对话框1.FileName();
+    p.desk.RegWrite(kCurrentUser, reg::kMusicPath, p.vars.mp3FileName);
+}
+
+void ClearIfSeparator(Program& p) {
+    if (p.main.组合框声音.Content() == "------") p.main.组合框声音.CurrentIndex(-1);
+}
+
+// A ring that would end almost at once is most likely a slip; only while the sound can be heard.
+bool ConfirmShortRing(Program& p) {
+    const bool sounding = SameBytes(p.main.超级按钮开始.PicOut(), media::kSpeakerWaves);
+    if (!sounding || ToNumber(p.main.标签闹铃时长.Caption()) - 3 > 0.0000001) return true;
+    const std::string text = "你的闹钟响铃时间太短，只有 " + p.main.标签闹铃时长.Caption() +
+                             " 秒，点“是”继续，点“否”返回操作。";
+    return p.desk.ShowMessage(text, kYesNoQuestion, "响铃时间过短") != kNo;
+}
+
+// The clock-watching kinds compare each tick with the one before; arming is the first "tick".
+void RememberArmingMoment(Program& p, bool& have, std::int32_t& tick, DateTime& now) {
+    have = true;
+    tick = p.desk.TickCount();
+    now = p.desk.Now();
+}
+
+void Arm(Program& p) {
+    MainForm& m = p.main;
+    if (!ConfirmShortRing(p)) return;
+    const std::string kind = m.组合框类型.Content();
+    if (kind == "倒计") {
+        const double h = ToInteger(m.时1.Content());
+        const double mi = ToInteger(m.分1.Content());
+        const double s = ToInteger(m.秒1.Content());
+        p.vars.countdownMsLeft = ToInteger(std::trunc(std::trunc(h * 3600000 + mi * 60000) + s * 1000));
+        // The end is kept on the monotonic clock: ticks come late and get lost, the deadline does not.
+        p.vars.countdownDeadlineTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(p.desk.TickCount()) +
+                                                                 static_cast<std::uint32_t>(p.vars.countdownMsLeft));
+        m.标签2.Caption("剩余：" + RemainingTimeText(p.vars.countdownMsLeft));
+        m.时钟指定.Interval(0);
+        m.时钟整点.Interval(0);
+        m.时钟倒计.Interval(1000);
+        HideInputs(p);
+    }
+    if (kind == "指定") {
+        m.时钟倒计.Interval(0);
+        m.时钟整点.Interval(0);
+        RememberArmingMoment(p, p.vars.haveLastSetTimeTick, p.vars.lastSetTimeTick, p.vars.lastSetTimeNow);
+        m.时钟指定.Interval(1000);
+    }
+    if (kind == "整点") {
+        m.时钟倒计.Interval(0);
+        m.时钟指定.Interval(0);
+        RememberArmingMoment(p, p.vars.haveLastHourlyTick, p.vars.lastHourlyTick, p.vars.lastHourlyNow);
+        m.时钟整点.Interval(1000);
+        HideInputs(p);
+    }
+}
+
+void Disarm(Program& p) {
+    p.main.时钟指定.Interval(0);
+    p.main.时钟整点.Interval(0);
+    p.main.时钟倒计.Interval(0);
+    ShowInputs(p);
+    p.desk.StopAudio();
+    ResetFlashing(p);
+}
+
+}  // namespace
+
+std::string RemainingTimeText(std::int32_t ms) {
+    const double v = ms;
+    const std::int32_t hours = ToInteger(v / 3600000);
+    const std::int32_t minutes = ToInteger(Remainder(v, 3600000) / 60000);
+    const std::int32_t seconds = ToInteger(Remainder(v, {3600000, 60000}) / 1000);
+    return ToText(hours) + "小时" + ToText(minutes) + "分" + ToText(seconds) + "秒";
+}
+
+void HideInputs(Program& p) {
+    p.main.标签设定.visible(false);
+    p.main.时1.visible(false);
+    p.main.分1.visible(false);
+    p.main.秒1.visible(false);
+    p.main.标签2.visible(true);
+}
+
+void ShowInputs(Program& p) {
+    p.main.标签设定.visible(true);
+    p.main.时1.visible(true);
+    p.main.分1.visible(true);
+    p.main.秒1.visible(true);
+    p.main.标签2.visible(false);
+}
+
+void ResetFlashing(Program& p) {
+    p.main.时钟闪烁.Interval(0);
+    p.main.标签2.TextColor(0);
+    p.main.标签设定.TextColor(0);
+    p.main.时1.TextColor(0);
+    p.main.分1.TextColor(0);
+    p.main.秒1.TextColor(0);
+}
+
+bool Muted(Program& p) { return p.main.超级按钮开始.disable(); }
+
+void 时间框_Change(Program& p, EditBox& field) {
+    const std::string text = field.Content();
+    // "00".."09" lose the leading zero; writing the digit runs this handler once more.
+    if (text.size() == 2 && text[0] == '0' && text[1] >= '0' && text[1] <= '9') field.Content(text.substr(1));
+    p.main.组合框声音.CurrentIndex(-1);
+    const DateTime now = p.desk.Now();
+    p.vars.todayYearText = ToText(YearOf(now));
+    p.vars.todayMonthText = ToText(MonthOf(now));
+    p.vars.todayDayText = ToText(DayOf(now));
+    p.vars.targetTime = ToDateTime(p.vars.todayYearText + "年" + p.vars.todayMonthText + "月" + p.vars.todayDayText +
+                                   "日" + p.main.时1.Content() + "时" + p.main.分1.Content() + "分" +
+                                   p.main.秒1.Content() + "秒");
+    p.vars.warningTime = AddToDateTime(p.vars.targetTime, kUnitSecond, -30);
+}
+
+void 时间框_DblClick(Program& /*p*/, EditBox& field) { field.Content("0"); }
+
+void 组合框声音_SelChange(Program& p) {
+    MainForm& m = p.main;
+    const std::string storedPath = p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "");
+
+    for (const Chime& c : kChimes) {
+        if (m.组合框声音.Content() != c.item) continue;
+        if (Muted(p)) {
+            ShowMuteNotice(p);
+        } else {
+            p.desk.PlayAudio(*c.sound, false);
+            p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, c.code);
+        }
+    }
+
+    if (m.组合框声音.Content() == "音乐…") {
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, "3");
+        if (Muted(p)) {
+            ShowMuteNotice(p);
+        } else if (storedPath.empty()) {
+            AskForMusicFile(p);
+        } else if (!p.desk.FileExists(storedPath)) {
+            p.desk.ShowMessage("“" + storedPath + "” 文件不存在，请重新指定！", kOkStop, "错误：");
+            p.desk.RegDelete(kCurrentUser, reg::kMusicPath);
+            AskForMusicFile(p);
+        }
+    }
+
+    ClearIfSeparator(p);
+    if (m.组合框声音.Content() == "全屏") p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, "5");
+    ClearIfSeparator(p);
+    for (const SystemAction& a : kSystemActions)
+        if (m.组合框声音.Content() == a.item) p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, a.code);
+
+    if (!m.组合框声音.Content().empty())
+        Arm(p);
+    else
+        Disarm(p);
+}
+
+// Takes back the visible choice only: a running watcher keeps going and later fires into nothing.
+void 组合框声音_RightButtonUp(Program& p) { p.main.组合框声音.CurrentIndex(-1); }
+
+void 停止_Chosen(Program& p) {
+    p.main.组合框声音.CurrentIndex(-1);
+    组合框声音_SelChange(p);
+}
+
+}  // namespace dida

@@ -1,0 +1,84 @@
+// The moment of a reminder: the action, the ring that ends by itself, by the user or never.
+#include "app/program.h"
+#include "platform/convert.h"
+#include "reminder/reminder.h"
+#include "settings/settings.h"
+#include "ui/media/media.h"
+
+namespace dida {
+namespace {
+
+constexpr int kShutdownPowerOff = 1;
+constexpr int kShutdownSuspend = 4;
+constexpr int kBalloonInformation = 1;
+
+struct LoopingChime {
+    const char* item;
+    const Blob* sound;
+};
+const LoopingChime kLoopingChimes[] = {
+    {"嘀嗒叫", &media::kBuiltinSound1},
+    {"布谷鸟", &media::kBuiltinSound2},
+    {"风铃响", &media::kBuiltinSound3},
+};
+
+}  // namespace
+
+void Fire(Program& p) {
+    MainForm& m = p.main;
+    const std::string storedPath = p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "");
+    const std::string action = m.组合框声音.Content();
+    if (action.empty()) return;
+
+    for (const LoopingChime& c : kLoopingChimes)
+        if (action == c.item && !Muted(p)) p.desk.PlayAudio(*c.sound, true);
+    if (action == "音乐…" && !Muted(p)) {
+        // An alarm must never stay silent by surprise: without its music file it rings the first chime.
+        if (!storedPath.empty() && p.desk.FileExists(storedPath))
+            p.desk.PlayMp3(-1, {storedPath});
+        else
+            p.desk.PlayAudio(media::kBuiltinSound1, true);
+    }
+    if (action == "全屏") m.时钟全屏.Interval(1000);
+    if (action == "关机") p.desk.ShutdownSystem(kShutdownPowerOff, true);
+    if (action == "休眠") p.desk.ShutdownSystem(kShutdownSuspend, true);
+    if (action == "关屏") {
+        p.desk.TurnOffMonitor();
+        p.desk.Delay(1000);
+    }
+    p.vars.ringSecondsLeft = ToInteger(ToNumber(m.标签闹铃时长.Caption()));
+    m.时钟监视变量.Interval(1000);
+    if (m.气泡提醒.Checked()) Balloon(p);
+}
+
+void Balloon(Program& p) {
+    if (p.main.组合框声音.Content() == "全屏") return;
+    p.desk.ShowBalloon(p.main.托盘图标1, "嘀嗒提醒：", "注意，到时间了！！！", kBalloonInformation, 0);
+}
+
+void OpenShutdownWarning(Program& p) { p.desk.LoadWindow(p.warning, false); }
+
+void 时钟监视变量_Tick(Program& p) {
+    MainForm& m = p.main;
+    p.vars.ringSecondsLeft -= 1;
+    if (m.无操作时长鸣.Checked() || p.vars.ringSecondsLeft > 0) return;
+    p.desk.StopAudio();
+    ResetFlashing(p);
+    m.时钟监视变量.Interval(0);
+    if (m.组合框类型.CurrentIndex() == 2) m.时钟整点.Interval(1000);
+}
+
+void 超级按钮开始_Click(Program& p) {
+    MainForm& m = p.main;
+    const int kind = m.组合框类型.CurrentIndex();
+    // The hourly reminder stays armed: only this ring is silenced.
+    if (kind == 0 || kind == 1) m.组合框声音.CurrentIndex(-1);
+    p.desk.StopAudio();
+    m.超级按钮开始.PicOut(media::kSpeakerWaves);
+    m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);
+    m.超级按钮开始.ToolTip("停止当前音乐");
+    ResetFlashing(p);
+    ShowInputs(p);
+}
+
+}  // namespace dida

@@ -1,0 +1,58 @@
+#pragma once
+// The reminder engine: arming from the action list, the watching timers, firing and ringing, the
+// rest screen and the shutdown warning. Handlers take the program and read the state from the
+// controls at the moment they need it.
+#include <cstdint>
+#include <string>
+
+namespace dida {
+class Program;
+class EditBox;
+
+// "h小时m分s秒" of a non-negative millisecond count.
+std::string RemainingTimeText(std::int32_t ms);
+
+// Procedures shared by several handlers.
+void HideInputs(Program& p);
+void ShowInputs(Program& p);
+void ResetFlashing(Program& p);
+bool Muted(Program& p);
+void Fire(Program& p);
+void Balloon(Program& p);
+void OpenShutdownWarning(Program& p);
+
+// Arming and disarming.
+void 时间框_Change(Program& p, EditBox& field);
+void 时间框_DblClick(Program& p, EditBox& field);
+void 组合框声音_SelChange(Program& p);
+void 组合框声音_RightButtonUp(Program& p);
+void 停止_Chosen(Program& p);
+
+// The watching timers and the flashing.
+void 时钟倒计_Tick(Program& p);
+void 时钟指定_Tick(Program& p);
+void 时钟整点_Tick(Program& p);
+void 时钟闪烁_Tick(Program& p);
+
+// Ringing.
+void 时钟监视变量_Tick(Program& p);
+void 超级按钮开始_Click(Program& p);
+
+// The rest screen.
+void 时钟全屏_Tick(Program& p);
+void 全屏窗口_Created(Program& p);
+void 全屏窗口_SizeChanged(Program& p);
+void 全屏窗口_Destroying(Program& p);
+void 时钟更新文本_Tick(Program& p);
+
+// The shutdown warning.
+void 时钟三十秒_Tick(Program& p);
+void 提醒窗口按钮1_Click(Program& p);
+
+// Whole seconds since 1899-12-30 of a local date-time, for comparing clock moments.
+std::int64_t LocalSeconds(double dateTime);
+// Whether a moment that repeats every `period` seconds at `offset` seconds into the period lies in
+// (previous, now], both in local seconds.
+bool MomentPassed(std::int64_t previous, std::int64_t now, std::int64_t period, std::int64_t offset);
+
+}  // namespace dida

@@ -1,0 +1,45 @@
+#pragma once
+// The settings: where each option lives in the registry, the start-up load that turns the stored copy
+// into the live state of the bar and its menu, the reminder-type list, and the option commands.
+#include <string>
+
+namespace dida {
+class Program;
+
+namespace reg {
+// Full paths (key and value name joined by the last backslash). Options live under the current user,
+// the start-with-the-system entry under the local machine.
+inline constexpr const char* kRunEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV";
+inline constexpr const char* kBalloon = "Software\\TORV\\气球提示";
+inline constexpr const char* kShutdownWarning = "Software\\TORV\\三十秒提醒";
+inline constexpr const char* kLongRing = "Software\\TORV\\长鸣";
+inline constexpr const char* kFullScreenEsc = "Software\\TORV\\全屏ESC";
+inline constexpr const char* kMute = "Software\\TORV\\软件静音";
+inline constexpr const char* kRingSeconds = "Software\\TORV\\闹铃时长";
+inline constexpr const char* kDefaultKind = "Software\\TORV\\默认功能";
+inline constexpr const char* kDefaultAction = "Software\\TORV\\默认事件";
+inline constexpr const char* kMusicPath = "Software\\TORV\\MP3路径";
+// What every flag read falls back to: anything but "1" is off.
+inline constexpr const char* kFlagDefault = "空";
+}  // namespace reg
+
+// The main window's created handler: every stored option back into the bar, nothing armed.
+void StartupLoad(Program& p);
+
+// The reminder-type list: fills the time fields for the kind and remembers it for the next start.
+void 组合框类型_SelChange(Program& p);
+
+// The program's own path as the Run entry and the start-up comparison use it.
+std::string ProgramPath(Program& p);
+
+// The options submenu.
+void 随系统启动_Chosen(Program& p);
+void 气泡提醒_Chosen(Program& p);
+void 无操作时长鸣_Chosen(Program& p);
+void 设置闹铃时长_Chosen(Program& p);
+void 自定义闹铃音乐_Chosen(Program& p);
+void 软件静音运行_Chosen(Program& p);
+void 全屏时屏蔽ESC_Chosen(Program& p);
+void 关机前30秒提醒_Chosen(Program& p);
+
+}  // namespace dida

@@ -1,0 +1,100 @@
+// The stored options back into the bar when the main window has been created, and the type list.
+#include "app/program.h"
+#include "platform/convert.h"
+#include "platform/registry_path.h"
+#include "reminder/reminder.h"
+#include "settings/settings.h"
+#include "ui/media/media.h"
+
+namespace dida {
+namespace {
+
+bool FlagOn(Program& p, const char* path) { return p.desk.RegReadText(kCurrentUser, path, reg::kFlagDefault) == "1"; }
+
+}  // namespace
+
+std::string ProgramPath(Program& p) { return JoinProgramPath(p.desk.ProgramDirectory(), p.desk.ProgramFileName()); }
+
+void StartupLoad(Program& p) {
+    MainForm& m = p.main;
+
+    // The entry is written quoted; one written unquoted by an earlier version counts as well.
+    const std::string run = p.desk.RegReadText(kLocalMachine, reg::kRunEntry, reg::kFlagDefault);
+    const std::string path = ProgramPath(p);
+    m.随系统启动.Checked(run == path || run == "\"" + path + "\"");
+
+    m.气泡提醒.Checked(FlagOn(p, reg::kBalloon));
+    m.关机前30秒提醒.Checked(FlagOn(p, reg::kShutdownWarning));
+    m.无操作时长鸣.Checked(FlagOn(p, reg::kLongRing));
+    m.全屏时屏蔽ESC.Checked(FlagOn(p, reg::kFullScreenEsc));
+
+    if (FlagOn(p, reg::kMute)) {
+        m.软件静音运行.Checked(true);
+        m.超级按钮开始.ToolTip("已设置为静音");
+        m.超级按钮开始.PicOut(media::kSpeakerCrossed);
+        m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);
+        m.超级按钮开始.disable(true);
+    } else {
+        m.软件静音运行.Checked(false);
+        m.超级按钮开始.ToolTip("停止当前音乐");
+        m.超级按钮开始.PicOut(media::kSpeakerWaves);
+        m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);
+    }
+
+    m.标签闹铃时长.Caption(p.desk.RegReadText(kCurrentUser, reg::kRingSeconds, "180"));
+
+    m.组合框类型.CurrentIndex(ToInteger(ToNumber(p.desk.RegReadText(kCurrentUser, reg::kDefaultKind, "0"))));
+    组合框类型_SelChange(p);
+
+    m.组合框声音.CurrentIndex(-1);
+    p.desk.ProcessEvents();
+
+    m.height(22);
+    m.left(ToInteger(static_cast<double>(p.desk.ScreenWidth()) - m.width() - 140));
+    m.top(0);
+
+    m.标签1.Caption(DateTimeToText(p.desk.Now()));
+}
+
+// Each field write runs that field's content-changed handler, which also takes back the action.
+void 组合框类型_SelChange(Program& p) {
+    MainForm& m = p.main;
+    switch (m.组合框类型.CurrentIndex()) {
+    case 0:
+        m.时1.Content("0");
+        m.分1.Content("30");
+        m.秒1.Content("0");
+        ShowInputs(p);
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, "0");
+        break;
+    case 1: {
+        m.标签2.visible(false);
+        // A minute from now; at minute 59 that is the start of the next hour.
+        const DateTime now = p.desk.Now();
+        int hour = HourOf(now);
+        int minute = MinuteOf(now) + 1;
+        if (minute == 60) {
+            minute = 0;
+            hour = (hour + 1) % 24;
+        }
+        m.时1.Content(ToText(hour));
+        m.分1.Content(ToText(minute));
+        m.秒1.Content("0");
+        ShowInputs(p);
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, "1");
+        break;
+    }
+    case 2:
+        m.标签2.Caption("");
+        m.时1.Content("0");
+        m.分1.Content("0");
+        m.秒1.Content("0");
+        ShowInputs(p);
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, "2");
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace dida

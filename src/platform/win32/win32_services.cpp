@@ -1,0 +1,201 @@
+#include "platform/win32/win32_services.h"
+
+#include "platform/registry_path.h"
+#include "platform/text.h"
+
+namespace dida::win32 {
+namespace {
+
+std::wstring Wide(const std::string& s) {
+    const std::u16string u = Utf8ToUtf16(s);
+    return std::wstring(u.begin(), u.end());
+}
+
+std::string Narrow(const wchar_t* s, std::size_t n) {
+    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(s), n));
+}
+
+std::string Narrow(const std::wstring& s) { return Narrow(s.data(), s.size()); }
+
+// Closes the key on every road out of a function.
+class Key {
+public:
+    Key() = default;
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    ~Key() {
+        if (h_) RegCloseKey(h_);
+    }
+    HKEY* out() { return &h_; }
+    HKEY get() const { return h_; }
+
+private:
+    HKEY h_ = nullptr;
+};
+
+bool OpenForWriting(int root, const std::wstring& key, Key& k) {
+    if (RegOpenKeyExW(HiveOf(root), key.c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS) return true;
+    return RegCreateKeyExW(HiveOf(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                           k.out(), nullptr) == ERROR_SUCCESS;
+}
+
+bool WriteValue(int root, const std::string& fullPath, DWORD type, const void* data, DWORD size) {
+    const RegPath path = SplitFullPath(fullPath);
+    Key k;
+    if (!OpenForWriting(root, Wide(path.key), k)) return false;
+    return RegSetValueExW(k.get(), Wide(path.value).c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
+           ERROR_SUCCESS;
+}
+
+std::wstring ExpandEnvironment(const std::wstring& s) {
+    std::wstring out(s.size() + 64, L'\0');
+    for (;;) {
+        const DWORD need = ExpandEnvironmentStringsW(s.c_str(), out.data(), static_cast<DWORD>(out.size()));
+        if (need == 0) return s;
+        if (need <= out.size()) {
+            out.resize(need - 1);  // the count includes the terminating zero
+            return out;
+        }
+        out.resize(need);
+    }
+}
+
+bool EnableShutdownPrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+    TOKEN_PRIVILEGES tp{};
+    tp.PrivilegeCount = 1;
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool ok = LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &tp.Privileges[0].Luid) != 0;
+    if (ok) {
+        SetLastError(ERROR_SUCCESS);
+        // The call succeeds even when the privilege was not granted; only the last error tells.
+        ok = AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr) != 0 && GetLastError() == ERROR_SUCCESS;
+    }
+    CloseHandle(token);
+    return ok;
+}
+
+ProgramLocation ReadProgramLocation() {
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        // A cut-off name fills the whole buffer; long paths (\\?\ prefixed) can reach 32767 units.
+        if (n < buf.size()) {
+            buf.resize(n);
+            break;
+        }
+        if (buf.size() >= 32768) return {};
+        buf.resize(buf.size() * 2);
+    }
+    const RegPath parts = SplitFullPath(Narrow(buf));
+    return {parts.key, parts.value};
+}
+
+}  // namespace
+
+HKEY HiveOf(int root) {
+    switch (root) {
+    case 1: return HKEY_CLASSES_ROOT;
+    case 2: return HKEY_CURRENT_CONFIG;
+    case 3: return HKEY_CURRENT_USER;
+    case 4: return HKEY_LOCAL_MACHINE;
+    case 5: return HKEY_USERS;
+    default: return HKEY_CURRENT_USER;
+    }
+}
+
+std::string RegReadText(int root, const std::string& fullPath, const std::string& def) {
+    const RegPath path = SplitFullPath(fullPath);
+    Key k;
+    if (RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return def;
+    const std::wstring name = Wide(path.value);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return def;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return def;
+    // Room for a zero the writer may have left out; the size is in bytes.
+    std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD got = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got) !=
+        ERROR_SUCCESS)
+        return def;
+    buf.resize(got / sizeof(wchar_t));
+    const std::size_t zero = buf.find(L'\0');
+    if (zero != std::wstring::npos) buf.resize(zero);
+    if (type == REG_EXPAND_SZ) buf = ExpandEnvironment(buf);
+    return Narrow(buf);
+}
+
+bool RegWrite(int root, const std::string& fullPath, const std::string& text) {
+    const std::wstring w = Wide(text);
+    return WriteValue(root, fullPath, REG_SZ, w.c_str(), static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t)));
+}
+
+bool RegWrite(int root, const std::string& fullPath, std::int32_t number) {
+    const DWORD v = static_cast<DWORD>(number);
+    return WriteValue(root, fullPath, REG_DWORD, &v, sizeof v);
+}
+
+bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
+    return WriteValue(root, fullPath, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+bool RegDelete(int root, const std::string& fullPath) {
+    const RegPath path = SplitFullPath(fullPath);
+    {
+        Key k;
+        if (RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS &&
+            RegDeleteValueW(k.get(), Wide(path.value).c_str()) == ERROR_SUCCESS)
+            return true;
+    }
+    // An empty name would mean the hive itself.
+    if (fullPath.empty()) return false;
+    return RegDeleteKeyW(HiveOf(root), Wide(fullPath).c_str()) == ERROR_SUCCESS;
+}
+
+const ProgramLocation& GetProgramLocation() {
+    static const ProgramLocation location = ReadProgramLocation();
+    return location;
+}
+
+void InitProgramLocation() {
+    const ProgramLocation& location = GetProgramLocation();
+    // A drive root ("C:") needs its backslash to name the root rather than the drive's current directory.
+    std::wstring dir = Wide(location.directory);
+    if (dir.size() == 2 && dir[1] == L':') dir += L'\\';
+    if (!dir.empty()) SetCurrentDirectoryW(dir.c_str());
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+bool FileExists(const std::string& path) {
+    if (path.empty()) return false;
+    WIN32_FIND_DATAW data;
+    const HANDLE h = FindFirstFileW(Wide(path).c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FindClose(h);
+    return true;
+}
+
+bool ShutdownSystem(int mode, bool force) {
+    if (mode < 1 || mode > 5) return false;
+    if (!EnableShutdownPrivilege()) return false;
+    if (mode <= 3) {
+        const UINT how = mode == 1 ? EWX_POWEROFF : mode == 2 ? EWX_REBOOT : EWX_LOGOFF;
+        return ExitWindowsEx(how | (force ? EWX_FORCE : 0), SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_FLAG_PLANNED) != 0;
+    }
+    return SetSystemPowerState(mode == 4, force) != 0;
+}
+
+void TurnOffMonitor() {
+    // A plain broadcast send waits for every top-level window without end; one hung window anywhere
+    // would freeze the bar. Each window gets a second, a window that is already hung none.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2, SMTO_ABORTIFHUNG, 1000, &result);
+}
+
+}  // namespace dida::win32

@@ -1,0 +1,49 @@
+#pragma once
+// The registry and the system services of the real desktop, on the W entry points. Texts are UTF-8 here
+// and UTF-16 only inside the functions. Every failure comes back as a result, never as an exception.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dida::win32 {
+
+// Hive codes 1 classes root, 2 current config, 3 current user, 4 local machine, 5 users; any other
+// code is the current user.
+HKEY HiveOf(int root);
+
+// REG_SZ as stored, REG_EXPAND_SZ with its %NAME% references expanded; a missing key or value and
+// every other type give def.
+std::string RegReadText(int root, const std::string& fullPath, const std::string& def = "");
+
+// The key is created with every missing parent. A text is REG_SZ with its terminating zero, a number
+// REG_DWORD, a byte block REG_BINARY.
+bool RegWrite(int root, const std::string& fullPath, const std::string& text);
+bool RegWrite(int root, const std::string& fullPath, std::int32_t number);
+bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes);
+
+// Deletes the named value; when there is none, the whole path as a key without sub-keys.
+bool RegDelete(int root, const std::string& fullPath);
+
+struct ProgramLocation {
+    std::string directory;  // without a trailing backslash
+    std::string fileName;
+};
+// Where the running executable is; taken once, the first time it is asked for.
+const ProgramLocation& GetProgramLocation();
+// At start: fixes the location and makes its directory the current one.
+void InitProgramLocation();
+
+int ScreenWidth();
+int ScreenHeight();
+
+// True when a directory search finds anything: files, directories, wildcard matches.
+bool FileExists(const std::string& path);
+
+// 1 power off, 2 restart, 3 log off, 4 suspend, 5 hibernate; any other mode gives false.
+bool ShutdownSystem(int mode, bool force = false);
+
+void TurnOffMonitor();
+
+}  // namespace dida::win32

@@ -1,0 +1,557 @@
+// Drives the running bar from outside, the way a user's clicks and the shell's messages reach it.
+// One command per run; results go to stdout as UTF-8, one item a line. Exit code 0 when the command did
+// what it says or its condition holds, 1 when it does not (or a wait timed out), 2 for a usage error.
+//
+//   wait-bar [ms]                 until the bar exists and its children are all created
+//   wait-gone [ms]                until the bar no longer exists
+//   wait-visible 0|1 [ms]         until the bar's visibility is that
+//   rect                          the bar's screen rectangle: left top width height
+//   visible | topmost             1 or 0
+//   taskbar-button                1 when the shell would give the bar a taskbar button
+//   children                      every child: class, id, client rectangle, visible, text
+//   text X Y                      the text of the smallest visible child at that client point of the bar
+//   settext X Y TEXT              sets it
+//   select X Y INDEX              CB_SETCURSEL, then the selection-change notification to the parent
+//   click X Y                     a left click on the child at that client point
+//   tray MSG                      the tray callback with that mouse message (dblclk, lup, ldown, rup, rdown,
+//                                 move or a number) to the program's tray window
+//   taskbar-created               broadcasts the shell's "TaskbarCreated"
+//   tray-icons                    how many icons the standalone system tray shows, then each one's
+//                                 screen rectangle: left top width height
+//   tray-remove                   takes the program's icon out of the tray, as a restarting shell loses it
+//   msgbox-wait [ms]              until a message box is up; prints its caption
+//   msgbox-text | msgbox-title | msgbox-buttons
+//   msgbox-answer ID              presses the button with that id (IDOK 1, IDYES 6, IDNO 7 …)
+//   menu-wait [ms]                until a pop-up menu is up
+//   menu-keys KEY…                keys to the pop-up menu: down up left right enter esc, or a character
+//   menu-choose N                 the Nth selectable item of the open menu (1-based)
+//   reg-read HIVE KEY NAME        a value: text as it is, a number in decimal, bytes in hex
+//   reg-write HIVE KEY NAME TEXT  writes a REG_SZ
+//   reg-delete HIVE KEY [NAME]    the value, or without NAME the key with everything below it
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t* kBarTitle = L"嘀嗒闹钟";
+constexpr const wchar_t* kTrayWindowClass = L"DidaTrayWindow";
+constexpr UINT kTrayCallback = 0x8064;
+constexpr DWORD kDefaultWait = 10000;
+
+std::string Utf8(const std::wstring& s) {
+    if (s.empty()) return {};
+    std::string out(WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr,
+                                        nullptr),
+                    '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size()),
+                        nullptr, nullptr);
+    return out;
+}
+
+void Print(const std::wstring& line) {
+    const std::string s = Utf8(line) + "\n";
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
+}
+
+void Error(const std::wstring& line) {
+    const std::string s = "driver: " + Utf8(line) + "\n";
+    DWORD written;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
+}
+
+// Waiting keeps the driver's own queue moving: a program that broadcasts with SendMessage waits for it.
+void Pump(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        const DWORD now = GetTickCount();
+        if (static_cast<LONG>(end - now) <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now < 20 ? end - now : 20, QS_ALLINPUT);
+    }
+}
+
+template <class F>
+bool WaitFor(DWORD ms, F condition) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        if (condition()) return true;
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+        Pump(20);
+    }
+}
+
+std::wstring ClassOf(HWND h) {
+    wchar_t buf[256] = {};
+    GetClassNameW(h, buf, 256);
+    return buf;
+}
+
+std::wstring TextOf(HWND h) {
+    // WM_GETTEXT, not GetWindowText: the latter does not ask windows of other processes.
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return {};
+    std::wstring buf(len + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                        &got);
+    buf.resize(got);
+    return buf;
+}
+
+HWND Bar() { return FindWindowW(nullptr, kBarTitle); }
+
+std::vector<HWND> ChildrenOf(HWND parent) {
+    std::vector<HWND> out;
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* v = reinterpret_cast<std::vector<HWND>*>(p);
+            v->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&out));
+    std::vector<HWND> direct;
+    for (HWND h : out)
+        if (GetParent(h) == parent) direct.push_back(h);
+    return direct;
+}
+
+RECT ClientRectOfChild(HWND parent, HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Controls overlap on the bar (the time fields lie on their framing label): the smallest one at the point
+// is the one a click reaches.
+HWND ChildAt(HWND parent, int x, int y) {
+    HWND best = nullptr;
+    long bestArea = 0;
+    for (HWND h : ChildrenOf(parent)) {
+        if (!IsWindowVisible(h)) continue;
+        const RECT r = ClientRectOfChild(parent, h);
+        if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) continue;
+        const long area = static_cast<long>(r.right - r.left) * (r.bottom - r.top);
+        if (!best || area < bestArea) {
+            best = h;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+std::vector<HWND> TopWindows(const wchar_t* cls, bool visibleOnly) {
+    struct Ctx {
+        const wchar_t* cls;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } ctx{cls, visibleOnly, {}};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            if (c->visibleOnly && !IsWindowVisible(h)) return TRUE;
+            if (ClassOf(h) == c->cls) c->found.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+HWND MessageBoxWindow() {
+    const std::vector<HWND> boxes = TopWindows(L"#32770", true);
+    return boxes.empty() ? nullptr : boxes.front();
+}
+
+HWND MenuWindow() {
+    const std::vector<HWND> menus = TopWindows(L"#32768", true);
+    return menus.empty() ? nullptr : menus.front();
+}
+
+HWND TrayWindow() {
+    // The program's tray window must be a plain top-level one to hear the "TaskbarCreated" broadcast,
+    // but look among message-only windows too.
+    HWND h = FindWindowW(kTrayWindowClass, nullptr);
+    if (!h) h = FindWindowExW(HWND_MESSAGE, nullptr, kTrayWindowClass, nullptr);
+    return h;
+}
+
+HKEY Hive(const std::wstring& name) {
+    if (name == L"HKCU" || name == L"HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
+    if (name == L"HKLM" || name == L"HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
+    if (name == L"HKCR" || name == L"HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+    if (name == L"HKU" || name == L"HKEY_USERS") return HKEY_USERS;
+    if (name == L"HKCC" || name == L"HKEY_CURRENT_CONFIG") return HKEY_CURRENT_CONFIG;
+    return nullptr;
+}
+
+struct Args {
+    std::vector<std::wstring> v;
+    std::size_t size() const { return v.size(); }
+    const std::wstring& operator[](std::size_t i) const { return v[i]; }
+    long Int(std::size_t i, long def) const { return i < v.size() ? std::wcstol(v[i].c_str(), nullptr, 0) : def; }
+};
+
+bool Usage() {
+    Error(L"bad arguments; see the comment at the top of driver.cpp");
+    std::exit(2);
+}
+
+HWND NeedBar() {
+    HWND bar = Bar();
+    if (!bar) {
+        Error(L"the bar is not running");
+        std::exit(1);
+    }
+    return bar;
+}
+
+HWND NeedChildAt(const Args& a) {
+    if (a.size() < 3) Usage();
+    HWND bar = NeedBar();
+    HWND child = ChildAt(bar, a.Int(1, 0), a.Int(2, 0));
+    if (!child) {
+        Error(L"no visible control at that point");
+        std::exit(1);
+    }
+    return child;
+}
+
+int WaitBar(const Args& a) {
+    // The top window exists before its controls; the set is complete when the count stops growing.
+    std::size_t last = 0;
+    DWORD stableSince = GetTickCount();
+    const bool ok = WaitFor(a.Int(1, kDefaultWait), [&] {
+        HWND bar = Bar();
+        const std::size_t n = bar ? ChildrenOf(bar).size() : 0;
+        if (n != last) {
+            last = n;
+            stableSince = GetTickCount();
+        }
+        return n > 0 && GetTickCount() - stableSince >= 300;
+    });
+    if (!ok) Error(L"no bar");
+    return ok ? 0 : 1;
+}
+
+int Children() {
+    HWND bar = NeedBar();
+    for (HWND h : ChildrenOf(bar)) {
+        const RECT r = ClientRectOfChild(bar, h);
+        wchar_t line[160];
+        swprintf(line, 160, L"%ls id=%d %ld,%ld %ldx%ld visible=%d text=", ClassOf(h).c_str(), GetDlgCtrlID(h),
+                 r.left, r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(h) ? 1 : 0);
+        Print(line + TextOf(h));
+    }
+    return 0;
+}
+
+int Select(const Args& a) {
+    if (a.size() < 4) Usage();
+    HWND combo = NeedChildAt(a);
+    const long index = a.Int(3, -1);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 2000, &r);
+    // Posted: the handler of a choice may open a modal box, which a send would wait for.
+    PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    return static_cast<long>(r) == index ? 0 : 1;
+}
+
+int Click(const Args& a) {
+    HWND child = NeedChildAt(a);
+    if (ClassOf(child) == L"Button") {
+        PostMessageW(child, BM_CLICK, 0, 0);
+        return 0;
+    }
+    RECT r;
+    GetClientRect(child, &r);
+    const LPARAM at = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+    PostMessageW(child, WM_MOUSEMOVE, 0, at);
+    PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(child, WM_LBUTTONUP, 0, at);
+    return 0;
+}
+
+int Tray(const Args& a) {
+    if (a.size() < 2) Usage();
+    const std::wstring& m = a[1];
+    UINT msg = m == L"dblclk"   ? WM_LBUTTONDBLCLK
+               : m == L"lup"    ? WM_LBUTTONUP
+               : m == L"ldown"  ? WM_LBUTTONDOWN
+               : m == L"rup"    ? WM_RBUTTONUP
+               : m == L"rdown"  ? WM_RBUTTONDOWN
+               : m == L"move"   ? WM_MOUSEMOVE
+                                : static_cast<UINT>(a.Int(1, 0));
+    if (!msg) Usage();
+    HWND tray = TrayWindow();
+    if (!tray) {
+        Error(L"no tray window");
+        return 1;
+    }
+    // The icon's identifier is the tray window's own handle.
+    return PostMessageW(tray, kTrayCallback, reinterpret_cast<WPARAM>(tray), msg) ? 0 : 1;
+}
+
+int TaskbarCreated() {
+    const UINT msg = RegisterWindowMessageW(L"TaskbarCreated");
+    DWORD_PTR r;
+    return SendMessageTimeoutW(HWND_BROADCAST, msg, 0, 0, SMTO_ABORTIFHUNG, 3000, &r) ? 0 : 1;
+}
+
+int TrayIcons() {
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    std::vector<HWND> icons;
+    if (tray)
+        for (HWND h : ChildrenOf(tray))
+            if (ClassOf(h) == L"__winex11_tray_icon") icons.push_back(h);
+    Print(std::to_wstring(icons.size()));
+    for (HWND h : icons) {
+        RECT r;
+        GetWindowRect(h, &r);
+        Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) +
+              L" " + std::to_wstring(r.bottom - r.top));
+    }
+    return 0;
+}
+
+int TrayRemove() {
+    HWND tray = TrayWindow();
+    if (!tray) {
+        Error(L"no tray window");
+        return 1;
+    }
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = tray;
+    nid.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(tray));
+    return Shell_NotifyIconW(NIM_DELETE, &nid) ? 0 : 1;
+}
+
+HWND NeedBox() {
+    HWND box = MessageBoxWindow();
+    if (!box) {
+        Error(L"no message box");
+        std::exit(1);
+    }
+    return box;
+}
+
+int MsgboxButtons() {
+    for (HWND h : ChildrenOf(NeedBox()))
+        if (ClassOf(h) == L"Button" && IsWindowVisible(h)) Print(std::to_wstring(GetDlgCtrlID(h)) + L" " + TextOf(h));
+    return 0;
+}
+
+int MsgboxAnswer(const Args& a) {
+    if (a.size() < 2) Usage();
+    HWND box = NeedBox();
+    const int id = a.Int(1, 0);
+    if (HWND button = GetDlgItem(box, id)) return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+    Error(L"the box has no button with that id");
+    return 1;
+}
+
+WPARAM KeyOf(const std::wstring& k) {
+    if (k == L"down") return VK_DOWN;
+    if (k == L"up") return VK_UP;
+    if (k == L"left") return VK_LEFT;
+    if (k == L"right") return VK_RIGHT;
+    if (k == L"enter") return VK_RETURN;
+    if (k == L"esc") return VK_ESCAPE;
+    if (k.size() == 1) return static_cast<WPARAM>(VkKeyScanW(k[0]) & 0xFF);
+    Usage();
+    return 0;
+}
+
+void MenuKey(HWND menu, WPARAM vk) {
+    // The menu's own loop reads the keys from the queue of the program's thread.
+    PostMessageW(menu, WM_KEYDOWN, vk, 1);
+    PostMessageW(menu, WM_KEYUP, vk, 0xC0000001);
+    Pump(60);
+}
+
+HWND NeedMenu() {
+    HWND menu = MenuWindow();
+    if (!menu) {
+        Error(L"no pop-up menu");
+        std::exit(1);
+    }
+    return menu;
+}
+
+int MenuKeys(const Args& a) {
+    HWND menu = NeedMenu();
+    for (std::size_t i = 1; i < a.size(); ++i) MenuKey(menu, KeyOf(a[i]));
+    return 0;
+}
+
+int MenuChoose(const Args& a) {
+    const long n = a.Int(1, 0);
+    if (n < 1) Usage();
+    HWND menu = NeedMenu();
+    // A menu opened by the program has no item chosen: the first Down picks the first item, and Down
+    // steps over separators and greyed items.
+    for (long i = 0; i < n; ++i) MenuKey(menu, VK_DOWN);
+    MenuKey(menu, VK_RETURN);
+    return 0;
+}
+
+int RegRead(const Args& a) {
+    if (a.size() < 4) Usage();
+    HKEY hive = Hive(a[1]);
+    if (!hive) Usage();
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegGetValueW(hive, a[2].c_str(), a[3].c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return 1;
+    std::vector<BYTE> data(size + 2);
+    if (RegGetValueW(hive, a[2].c_str(), a[3].c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) !=
+        ERROR_SUCCESS)
+        return 1;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        Print(std::wstring(reinterpret_cast<const wchar_t*>(data.data())));
+    } else if (type == REG_DWORD) {
+        DWORD v;
+        std::memcpy(&v, data.data(), sizeof v);
+        Print(std::to_wstring(v));
+    } else {
+        std::wstring hex;
+        wchar_t b[4];
+        for (DWORD i = 0; i < size; ++i) {
+            swprintf(b, 4, L"%02x", data[i]);
+            hex += b;
+        }
+        Print(hex);
+    }
+    return 0;
+}
+
+int RegWriteText(const Args& a) {
+    if (a.size() < 5) Usage();
+    HKEY hive = Hive(a[1]);
+    if (!hive) Usage();
+    return RegSetKeyValueW(hive, a[2].c_str(), a[3].c_str(), REG_SZ, a[4].c_str(),
+                           static_cast<DWORD>((a[4].size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS
+               ? 0
+               : 1;
+}
+
+int RegDeleteAny(const Args& a) {
+    if (a.size() < 3) Usage();
+    HKEY hive = Hive(a[1]);
+    if (!hive) Usage();
+    if (a.size() >= 4) return RegDeleteKeyValueW(hive, a[2].c_str(), a[3].c_str()) == ERROR_SUCCESS ? 0 : 1;
+    return RegDeleteTreeW(hive, a[2].c_str()) == ERROR_SUCCESS && RegDeleteKeyW(hive, a[2].c_str()) == ERROR_SUCCESS
+               ? 0
+               : 1;
+}
+
+int Run(const Args& a) {
+    if (a.size() < 1) Usage();
+    const std::wstring& c = a[0];
+    if (c == L"wait-bar") return WaitBar(a);
+    if (c == L"wait-gone") return WaitFor(a.Int(1, kDefaultWait), [] { return Bar() == nullptr; }) ? 0 : 1;
+    if (c == L"wait-visible") {
+        const bool want = a.Int(1, 1) != 0;
+        return WaitFor(a.Int(2, kDefaultWait), [&] {
+                   HWND bar = Bar();
+                   return bar && (IsWindowVisible(bar) != 0) == want;
+               })
+                   ? 0
+                   : 1;
+    }
+    if (c == L"rect") {
+        RECT r;
+        GetWindowRect(NeedBar(), &r);
+        Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) +
+              L" " + std::to_wstring(r.bottom - r.top));
+        return 0;
+    }
+    if (c == L"visible") {
+        const bool v = IsWindowVisible(NeedBar());
+        Print(v ? L"1" : L"0");
+        return v ? 0 : 1;
+    }
+    if (c == L"topmost") {
+        const bool v = (GetWindowLongPtrW(NeedBar(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        Print(v ? L"1" : L"0");
+        return v ? 0 : 1;
+    }
+    if (c == L"taskbar-button") {
+        // The shell's rule: a visible top-level window gets a button when it has WS_EX_APPWINDOW, or when
+        // it is neither owned nor a tool window.
+        HWND bar = NeedBar();
+        const LONG_PTR ex = GetWindowLongPtrW(bar, GWL_EXSTYLE);
+        const bool owned = GetWindow(bar, GW_OWNER) != nullptr;
+        const bool v = (ex & WS_EX_APPWINDOW) || (!owned && !(ex & WS_EX_TOOLWINDOW));
+        Print(v ? L"1" : L"0");
+        return v ? 0 : 1;
+    }
+    if (c == L"children") return Children();
+    if (c == L"text") {
+        Print(TextOf(NeedChildAt(a)));
+        return 0;
+    }
+    if (c == L"settext") {
+        if (a.size() < 4) Usage();
+        DWORD_PTR r = 0;
+        return SendMessageTimeoutW(NeedChildAt(a), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()),
+                                   SMTO_ABORTIFHUNG, 3000, &r) && r
+                   ? 0
+                   : 1;
+    }
+    if (c == L"select") return Select(a);
+    if (c == L"click") return Click(a);
+    if (c == L"tray") return Tray(a);
+    if (c == L"taskbar-created") return TaskbarCreated();
+    if (c == L"tray-icons") return TrayIcons();
+    if (c == L"tray-remove") return TrayRemove();
+    if (c == L"msgbox-wait") {
+        if (!WaitFor(a.Int(1, kDefaultWait), [] { return MessageBoxWindow() != nullptr; })) return 1;
+        Print(TextOf(MessageBoxWindow()));
+        return 0;
+    }
+    if (c == L"msgbox-title") {
+        Print(TextOf(NeedBox()));
+        return 0;
+    }
+    if (c == L"msgbox-text") {
+        HWND body = GetDlgItem(NeedBox(), 0xFFFF);
+        if (!body) return 1;
+        Print(TextOf(body));
+        return 0;
+    }
+    if (c == L"msgbox-buttons") return MsgboxButtons();
+    if (c == L"msgbox-answer") return MsgboxAnswer(a);
+    if (c == L"menu-wait") return WaitFor(a.Int(1, kDefaultWait), [] { return MenuWindow() != nullptr; }) ? 0 : 1;
+    if (c == L"menu-keys") return MenuKeys(a);
+    if (c == L"menu-choose") return MenuChoose(a);
+    if (c == L"reg-read") return RegRead(a);
+    if (c == L"reg-write") return RegWriteText(a);
+    if (c == L"reg-delete") return RegDeleteAny(a);
+    Usage();
+    return 2;
+}
+
+}  // namespace
+
+int main() {
+    // The command line as Unicode: registry names and texts are Chinese.
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    Args a;
+    for (int i = 1; i < argc; ++i) a.v.emplace_back(argv[i]);
+    LocalFree(argv);
+    return Run(a);
+}

@@ -35,7 +35,7 @@ check_eq() {
 check() {
     local what=$1
     shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
+    if "$@" >/dev/null; then pass "$what"; else fail "$what"; fi
 }
 
 shot() {

@@ -12,6 +12,10 @@ e2e_name=$(basename "$0" .sh)
 e2e_failures=0
 dida_pid=
 dida_exit=
+_e2e_hooks=()
+
+# e2e_on_finish COMMAND — run by e2e_finish after the program is gone, on every road out of the test
+e2e_on_finish() { _e2e_hooks+=("$1"); }
 
 # Joins the bench of the calling shell, or starts one for this test alone and stops it at the end.
 bench_start || { echo "FAIL: the bench did not start"; exit 1; }
@@ -87,6 +91,8 @@ dida_kill() {
 e2e_finish() {
     trap - EXIT
     dida_kill
+    local hook
+    for hook in "${_e2e_hooks[@]}"; do eval "$hook"; done
     [ -n "$_e2e_own_bench" ] && bench_stop
     if ((e2e_failures)); then
         echo "$e2e_name: $e2e_failures check(s) failed"

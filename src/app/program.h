@@ -21,7 +21,6 @@ struct ReminderState {
     // Ticks are not trusted to arrive on time: the countdown keeps its deadline on the monotonic tick
     // count, the clock-watching kinds remember when and at what local time the previous tick came.
     std::int32_t countdownDeadlineTick = 0;
-    bool countdownWarnedOrAbove30 = false;
     bool haveLastSetTimeTick = false;
     std::int32_t lastSetTimeTick = 0;
     DateTime lastSetTimeNow = 0;

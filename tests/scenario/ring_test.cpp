@@ -1,0 +1,212 @@
+// Firing and ringing: what each action does at its moment, how a ring ends.
+#include "bar_fixture.h"
+
+namespace dida::scenario {
+namespace {
+
+using Ring = Bar;
+
+TEST_F(Ring, SystemActionsAtTheirMoment) {
+    const struct {
+        const char* action;
+        std::vector<SystemCall::What> calls;
+        int mode;
+    } rows[] = {{"关机", {SystemCall::What::Shutdown}, 1},
+                {"休眠", {SystemCall::What::Shutdown}, 4},
+                {"关屏", {SystemCall::What::TurnOffMonitor, SystemCall::What::Delay}, 0}};
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        Program p(fresh);
+        p.Start();
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b3");
+        const std::int64_t armed = fresh.Monotonic();
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, r.action));
+        fresh.Advance(2999);
+        EXPECT_TRUE(fresh.systemCalls().empty()) << r.action;
+        fresh.Advance(1);
+        ASSERT_EQ(fresh.systemCalls().size(), r.calls.size()) << r.action;
+        for (std::size_t i = 0; i < r.calls.size(); ++i) {
+            EXPECT_EQ(fresh.systemCalls()[i].what, r.calls[i]) << r.action;
+            EXPECT_EQ(fresh.systemCalls()[i].atMs, armed + 3000) << r.action;
+        }
+        if (r.mode) {
+            EXPECT_EQ(fresh.systemCalls()[0].mode, r.mode);
+            EXPECT_TRUE(fresh.systemCalls()[0].force);
+        } else {
+            EXPECT_EQ(fresh.systemCalls()[1].ms, 1000);
+        }
+        EXPECT_TRUE(fresh.sounds().empty()) << r.action;
+        EXPECT_EQ(p.main.时钟监视变量.Interval(), 1000) << r.action;  // the ring watcher runs for every action
+    }
+}
+
+TEST_F(Ring, BalloonAfterTheMonitorIsOffAndNoneForTheRestScreen) {
+    Store("气球提示", "1");
+    Start();
+    Arm("倒计", "0", "0", "2", "关屏");
+    const std::int64_t armed = Now();
+    desk.Advance(2000);
+    ASSERT_EQ(desk.balloons().size(), 1u);
+    EXPECT_EQ(desk.balloons()[0].title, "嘀嗒提醒：");
+    EXPECT_EQ(desk.balloons()[0].text, "注意，到时间了！！！");
+    EXPECT_EQ(desk.balloons()[0].iconKind, 1);
+    EXPECT_EQ(desk.balloons()[0].timeout, 0);
+    EXPECT_EQ(desk.balloons()[0].trayName, "托盘图标1");
+    EXPECT_EQ(desk.balloons()[0].atMs, armed + 2000 + 1000);
+
+    desk.Choose(bar().停止);
+    desk.OnModalLoop([&](Window& w) { desk.PressEsc(w); });
+    PickAction("全屏");
+    desk.Advance(40 * 60 * 1000);
+    EXPECT_EQ(desk.balloons().size(), 1u);
+}
+
+TEST_F(Ring, NoBalloonWhileTheOptionIsOff) {
+    Start();
+    Arm("倒计", "0", "0", "2", "布谷鸟");
+    desk.Advance(3000);
+    ASSERT_EQ(LoopStarts(media::kBuiltinSound2).size(), 1u);
+    EXPECT_TRUE(desk.balloons().empty());
+}
+
+TEST_F(Ring, MusicRepeatsWithoutEndOrFallsBackToTheFirstChime) {
+    const struct {
+        bool fileThere;
+        bool mp3;
+    } rows[] = {{true, true}, {false, false}};
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        fresh.AddFile("C:\\music\\a.mp3");
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "MP3路径", RegValue{RegType::Sz, "C:\\music\\a.mp3", 0, {}});
+        Program p(fresh);
+        p.Start();
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b2");
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "音乐…"));
+        if (!r.fileThere) fresh.RemoveFile("C:\\music\\a.mp3");
+        fresh.Advance(2000);
+        ASSERT_FALSE(fresh.sounds().empty());
+        const SoundCall& last = fresh.sounds().back();
+        if (r.mp3) {
+            EXPECT_EQ(last.what, SoundCall::What::PlayMp3);
+            EXPECT_EQ(last.times, -1);
+            EXPECT_EQ(last.files, std::vector<std::string>{"C:\\music\\a.mp3"});
+        } else {
+            EXPECT_EQ(last.what, SoundCall::What::PlayAudio);
+            EXPECT_TRUE(last.loop);
+            EXPECT_TRUE(SameBytes(last.bytes, media::kBuiltinSound1));
+        }
+        fresh.Advance(120000);
+        EXPECT_FALSE(fresh.playing().empty()) << r.fileThere;  // still ringing inside the 180 s
+    }
+}
+
+TEST_F(Ring, LongRingRingsOnUntilUnchecked) {
+    Store("闹铃时长", "5");
+    Store("长鸣", "1");
+    Start();
+    Arm("倒计", "0", "0", "2", "风铃响");
+    desk.Advance(2000 + 60000);
+    EXPECT_TRUE(Sounding());
+    EXPECT_TRUE(Flashing());
+    desk.Choose(bar().无操作时长鸣);
+    EXPECT_FALSE(bar().无操作时长鸣.Checked());
+    desk.Advance(1000);
+    EXPECT_FALSE(Sounding());
+    EXPECT_EQ(bar().时钟闪烁.Interval(), 0);
+    EXPECT_EQ(bar().时钟监视变量.Interval(), 0);
+}
+
+TEST_F(Ring, RingDurationCountsWholeSeconds) {
+    const struct {
+        const char* duration;
+        int ringsMs;  // from the firing to the end
+    } rows[] = {{"5", 5000}, {"5.9", 5000}, {"abc", 1000}, {"-4", 1000}};
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "闹铃时长", RegValue{RegType::Sz, r.duration, 0, {}});
+        Program p(fresh);
+        p.Start();
+        fresh.AnswerMessage(kYes);  // durations under 3 s are questioned
+        fresh.AnswerMessage(kYes);
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b1");
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "嘀嗒叫"));
+        fresh.Advance(1000);
+        ASSERT_FALSE(fresh.playing().empty()) << r.duration;
+        fresh.Advance(r.ringsMs - 1);
+        EXPECT_FALSE(fresh.playing().empty()) << r.duration;
+        fresh.Advance(1);
+        EXPECT_TRUE(fresh.playing().empty()) << r.duration;
+    }
+}
+
+TEST_F(Ring, SpeakerButtonDuringAnHourlyRingSilencesItAndTheNextHourStillFires) {
+    Start(At(2015, 11, 5, 13, 59, 50));
+    Arm("整点", "0", "0", "0", "布谷鸟");
+    desk.Advance(10000);
+    ASSERT_EQ(LoopStarts(media::kBuiltinSound2).size(), 1u);
+    desk.Advance(5000);
+    desk.Click(bar().超级按钮开始);
+    EXPECT_FALSE(Sounding());
+    EXPECT_EQ(bar().时钟闪烁.Interval(), 0);
+    EXPECT_EQ(bar().标签2.TextColor(), 0u);
+    EXPECT_TRUE(bar().时1.visible());
+    EXPECT_FALSE(bar().标签2.visible());
+    EXPECT_EQ(bar().组合框声音.Content(), "布谷鸟");
+    EXPECT_EQ(bar().超级按钮开始.ToolTip(), "停止当前音乐");
+    desk.Advance(3600000);
+    const auto starts = LoopStarts(media::kBuiltinSound2);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1] - starts[0], 3600000);
+}
+
+TEST_F(Ring, SpeakerButtonDuringACountdownRingTakesBackTheAction) {
+    Start();
+    Arm("倒计", "0", "0", "3", "嘀嗒叫");
+    desk.Advance(4000);
+    desk.Click(bar().超级按钮开始);
+    EXPECT_FALSE(Sounding());
+    EXPECT_EQ(bar().组合框声音.CurrentIndex(), -1);
+    EXPECT_TRUE(bar().时1.visible());
+}
+
+TEST_F(Ring, HiddenBarShowsItselfOnTheFirstFlash) {
+    Start();
+    Arm("倒计", "0", "0", "4", "嘀嗒叫");
+    desk.Click(bar().超级按钮最小化);
+    ASSERT_FALSE(bar().visible());
+    desk.Advance(4000);
+    EXPECT_FALSE(bar().visible());
+    desk.Advance(250);
+    EXPECT_TRUE(bar().visible());
+}
+
+TEST_F(Ring, AtASetTimeFlashesTheFieldsToo) {
+    Start(At(2015, 11, 5, 14, 8, 42));
+    PickKind("指定");
+    SetTime("14", "9", "0");
+    PickAction("风铃响");
+    EXPECT_TRUE(bar().时1.visible());
+    desk.Advance(18000);
+    ASSERT_EQ(LoopStarts(media::kBuiltinSound3).size(), 1u);
+    EXPECT_EQ(bar().时钟指定.Interval(), 0);
+    desk.Advance(250);
+    for (EditBox* f : {&bar().时1, &bar().分1, &bar().秒1}) EXPECT_EQ(f->TextColor(), 255u) << f->name();
+    EXPECT_EQ(bar().标签设定.TextColor(), 255u);
+    desk.Advance(250);
+    EXPECT_EQ(bar().时1.TextColor(), 0u);
+}
+
+TEST_F(Ring, MutingDuringARingLetsItRingOn) {
+    Start();
+    Arm("倒计", "0", "0", "2", "布谷鸟");
+    desk.Advance(3000);
+    desk.Choose(bar().软件静音运行);
+    EXPECT_TRUE(Sounding());
+    EXPECT_TRUE(bar().超级按钮开始.disable());
+}
+
+}  // namespace
+}  // namespace dida::scenario

@@ -1,7 +1,7 @@
 # The Wine bench: a virtual display, a Wine prefix of the project's own, the Chinese locale, an ALSA
 # sink that writes every sound to a file, and a warm wineserver. Source this file, then call bench_start;
 # everything a Windows test executable needs is exported, so `ctest --preset mingw` runs under it.
-# bench_stop ends what bench_start started.
+# bench_stop ends what bench_start started. Safe under `set -euo pipefail`.
 #
 #   BENCH_DISPLAY   use this X display instead of starting an Xvfb (scripts/run.sh passes a real one)
 #   BENCH_DIR       where the bench keeps its state (default build/wine)
@@ -86,7 +86,7 @@ _bench_display() {
     rm -f "$numfile"
     if [ -z "$num" ]; then
         _bench_log "Xvfb did not start (see $BENCH_DIR/xvfb.log)"
-        kill "$_bench_xvfb_pid" 2>/dev/null
+        kill "$_bench_xvfb_pid" 2>/dev/null || true
         _bench_xvfb_pid=
         return 1
     fi
@@ -120,7 +120,7 @@ _bench_prefix() {
 
 _bench_warm() {
     _bench_keepalive_pid=
-    wineserver -p >/dev/null 2>&1 </dev/null
+    wineserver -p >/dev/null 2>&1 </dev/null || true
     # A console program blocked on a stdin that never ends: it keeps the prefix's services and explorer
     # running, so every launch of a test takes a tenth of a second instead of a second.
     local fifo=$BENCH_DIR/keepalive.$$.fifo
@@ -130,7 +130,7 @@ _bench_warm() {
     _bench_keepalive_pid=$!
     _bench_fifo=$fifo
     # The first process of a session starts the services; wait for them once here instead of in a test.
-    wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
+    wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 bench_start() {
@@ -150,15 +150,15 @@ bench_start() {
 bench_stop() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     if [ -n "${_bench_keepalive_pid:-}" ]; then
-        wineserver -k >/dev/null 2>&1 </dev/null
-        kill "$_bench_keepalive_pid" 2>/dev/null
-        wait "$_bench_keepalive_pid" 2>/dev/null
+        wineserver -k >/dev/null 2>&1 </dev/null || true
+        kill "$_bench_keepalive_pid" 2>/dev/null || true
+        wait "$_bench_keepalive_pid" 2>/dev/null || true
         rm -f "${_bench_fifo:-}"
         _bench_keepalive_pid=
     fi
     if [ -n "${_bench_xvfb_pid:-}" ]; then
-        kill "$_bench_xvfb_pid" 2>/dev/null
-        wait "$_bench_xvfb_pid" 2>/dev/null
+        kill "$_bench_xvfb_pid" 2>/dev/null || true
+        wait "$_bench_xvfb_pid" 2>/dev/null || true
         _bench_xvfb_pid=
     fi
     unset BENCH_ACTIVE BENCH_OWN_DISPLAY
@@ -178,7 +178,7 @@ bench_throwaway_prefix() {
 bench_drop_prefix() {
     local dir=$1
     case "$dir" in "$BENCH_DIR"/throwaway.*) ;; *) _bench_log "not a throwaway prefix: $dir"; return 1 ;; esac
-    WINEPREFIX=$dir wineserver -k >/dev/null 2>&1 </dev/null
-    WINEPREFIX=$dir wineserver -w >/dev/null 2>&1 </dev/null
+    WINEPREFIX=$dir wineserver -k >/dev/null 2>&1 </dev/null || true
+    WINEPREFIX=$dir wineserver -w >/dev/null 2>&1 </dev/null || true
     rm -rf "$dir"
 }

@@ -143,6 +143,27 @@ TEST_F(Registry, ExpandableTextsAreExpandedPlainTextsAreNot) {
     EXPECT_EQ(RegReadText(kUser, base + "\\未知变量"), "%嘀嗒没有这个变量%\\y");
 }
 
+TEST_F(Registry, TextsWrittenByOthersWithoutAZeroOrWithAnOddSizeReadSafely) {
+    struct Row {
+        const char* name;
+        std::wstring stored;
+        DWORD bytes;
+        std::string expected;
+    };
+    const std::vector<Row> rows = {
+        {"无结尾零", L"闹钟180", 5 * sizeof(wchar_t), "闹钟180"},
+        {"奇数字节", L"ab", 3, "a"},
+        {"中间有零", std::wstring(L"前\0后", 3), 4 * sizeof(wchar_t), "前"},
+    };
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, W(base).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    for (const Row& r : rows)
+        RegSetValueExW(k, W(r.name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(r.stored.c_str()), r.bytes);
+    RegCloseKey(k);
+    for (const Row& r : rows) EXPECT_EQ(RegReadText(kUser, base + "\\" + r.name, "默认"), r.expected) << r.name;
+}
+
 TEST_F(Registry, WritingCreatesEveryMissingKey) {
     const std::string deep = base + "\\一\\二\\三";
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, base));

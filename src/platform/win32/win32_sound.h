@@ -1,0 +1,64 @@
+#pragma once
+// Sound on the real desktop: every WAV image plays as its own waveOut stream on a worker thread, one
+// MIDI player drives midiStream, one MP3 player decodes through ACM into waveOut. All calls return at
+// once and are safe from any thread; the workers never call back into the program.
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/component.h"
+
+namespace dida::win32 {
+
+class Win32Sound {
+public:
+    Win32Sound();
+    ~Win32Sound();  // stops every sound and waits for the workers
+    Win32Sound(const Win32Sound&) = delete;
+    Win32Sound& operator=(const Win32Sound&) = delete;
+
+    // A WAV image starts a new stream next to those playing; a MIDI image replaces the MIDI player.
+    // False when the bytes are neither, the WAV cannot be read or no output device opens.
+    bool PlayAudio(Blob bytes, bool loop);
+    bool PlayAudioFile(const std::string& utf8Name, bool loop);
+    // times: the number of passes over the whole list, below 0 without end, 0 only removes the old player.
+    void PlayMp3(int times, const std::vector<std::string>& files);
+    void StopAudio();
+
+    // What is still producing sound, for the tests that watch a stream end by itself.
+    std::size_t ActiveWavStreams() const;
+    bool Mp3Playing() const;
+    bool MidiPlaying() const;
+
+    // Every lock here is a critical section: the device notifications may enter one, and the MinGW
+    // thread library's mutexes were seen corrupted in a program built with a wide-character entry point.
+    class Lock {
+    public:
+        Lock() { InitializeCriticalSection(&cs_); }
+        ~Lock() { DeleteCriticalSection(&cs_); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        void lock() { EnterCriticalSection(&cs_); }
+        void unlock() { LeaveCriticalSection(&cs_); }
+
+    private:
+        CRITICAL_SECTION cs_;
+    };
+
+    struct StreamList;
+    class WavStream;
+    class MidiPlayer;
+    class Mp3Player;
+
+private:
+    // Shared with the streams, so that a stream finishing late still has a list to leave.
+    std::shared_ptr<StreamList> streams_;
+    mutable Lock playersLock_;
+    std::unique_ptr<MidiPlayer> midi_;
+    std::unique_ptr<Mp3Player> mp3_;
+};
+
+}  // namespace dida::win32

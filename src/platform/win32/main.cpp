@@ -1,0 +1,27 @@
+// Program entry on the real desktop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cfloat>
+
+#include "app/program.h"
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_services.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    _fpreset();  // the default floating-point control word, whatever a loaded DLL left behind
+    dida::win32::InstallFatalHandler();
+    dida::win32::InitProgramLocation();
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    dida::win32::GdiplusSession gdiplus;
+
+    dida::win32::Win32Desktop desk;
+    dida::Program program(desk);
+    desk.SetStartWindow(&program.main);
+    program.Start();
+    // Runs until the main window is destroyed (its destruction posts the quit message).
+    if (program.main.loaded()) desk.RunMessageLoop();
+    return 0;
+}

@@ -1,0 +1,319 @@
+#include "platform/win32/win32_desktop.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "platform/dialog_rules.h"
+#include "platform/fatal.h"
+#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_input_box.h"
+#include "platform/win32/win32_menu.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_text.h"
+
+namespace dida::win32 {
+namespace {
+
+constexpr wchar_t kOwnerClass[] = L"DidaOwnerWindow";
+
+void FatalBox(const std::string& boxText, const std::string&) {
+    MessageBoxW(nullptr, Wide(boxText).c_str(), L"", MB_OK);
+    ExitProcess(static_cast<UINT>(-1));
+}
+
+LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_QUERYENDSESSION) return TRUE;
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+}  // namespace
+
+void InstallFatalHandler() { SetFatalHandler(&FatalBox); }
+
+Win32Desktop::Win32Desktop() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+Win32Desktop::~Win32Desktop() {
+    for (auto& [w, host] : hosts_) host->Destroy();
+    hosts_.clear();
+    graveyard_.clear();
+    if (hiddenOwner_) DestroyWindow(hiddenOwner_);
+}
+
+// ---------------------------------------------------------------- message loop
+
+void Win32Desktop::Dispatch(MSG& msg) {
+    if (msg.message == WM_KEYDOWN) {
+        HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+        for (auto& [w, host] : hosts_)
+            if (host->hwnd() == root && host->PreTranslate(msg)) return;
+    }
+    ++depth_;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    --depth_;
+    // Hosts of destroyed windows go once no procedure of theirs can still be on the stack.
+    if (depth_ == 0) graveyard_.clear();
+}
+
+int Win32Desktop::RunMessageLoop() {
+    MSG msg;
+    for (;;) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0) return static_cast<int>(msg.wParam);
+        if (r < 0) return -1;
+        Dispatch(msg);
+    }
+}
+
+// ---------------------------------------------------------------- clock
+
+DateTime Win32Desktop::Now() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return MakeDateTime(DateFields{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+}
+
+std::int32_t Win32Desktop::TickCount() { return static_cast<std::int32_t>(GetTickCount()); }
+
+void Win32Desktop::Delay(int ms) { Sleep(static_cast<DWORD>(std::max(0, ms))); }
+
+void Win32Desktop::ProcessEvents() {
+    MSG msg;
+    // Look first, so that a quit message stays in the queue for the loop that owns it.
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (msg.message == WM_QUIT) return;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return;
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        Dispatch(msg);
+    }
+}
+
+// ---------------------------------------------------------------- dialogs
+
+int Win32Desktop::ShowMessage(const std::string& text, int style, const std::string& title) {
+    const int id = MessageBoxW(nullptr, Wide(text).c_str(), Wide(MessageBoxTitle(title)).c_str(),
+                               MessageBoxStyle(style));
+    return MessageResultFromButtonId(id);
+}
+
+bool Win32Desktop::InputBox(const std::string& prompt, const std::string& title, const std::string& initial,
+                            InputTarget target, int mode) {
+    InputDialogState state;
+    state.prompt = prompt;
+    state.caption = InputBoxCaption(title);
+    state.initial = initial;
+    state.mode = InputBoxMode(mode);
+    // Like the message box without an owner: the program's windows wait until the box is closed.
+    const std::vector<HWND> disabled = DisableOthers(nullptr);
+    const bool confirmed = RunInputDialog(state, nullptr);
+    Restore(disabled);
+    if (confirmed) StoreInputEntry(state.entry, target);
+    return confirmed;
+}
+
+bool Win32Desktop::OpenDialog(CommonDlg& dialog) {
+    const std::string current = dialog.FileName();  // also the loaded check
+    const int type = dialog.DialogType();
+    if (type > 1) return false;
+    const CommonDlgDef& d = dialog.spec();
+    std::wstring filter = Wide(DialogFilterString(d.filter));
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    const std::wstring title = Wide(d.title), dir = Wide(d.initDir), ext = Wide(d.defaultExt);
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring initial = Wide(current);
+    std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(DialogFilterIndex(d.filter, d.filterIndex));
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
+    ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    if (d.promptCreate) ofn.Flags |= OFN_CREATEPROMPT;
+    if (d.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
+    if (d.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
+    if (d.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
+    if (d.noChangeDir) ofn.Flags |= OFN_NOCHANGEDIR;
+
+    const std::vector<HWND> disabled = DisableOthers(nullptr);
+    const bool confirmed = type == 0 ? GetOpenFileNameW(&ofn) != FALSE : GetSaveFileNameW(&ofn) != FALSE;
+    Restore(disabled);
+    if (confirmed) dialog.FileName(Narrow(file.data()));
+    return confirmed;
+}
+
+// ---------------------------------------------------------------- windows
+
+bool Win32Desktop::LoadWindow(Window& w, bool modal) {
+    if (w.loaded() && !w.closing()) {
+        if (FormHost* host = HostOf(w)) host->Activate();
+        return true;
+    }
+    if (w.closing()) DestroyNow(w);
+    w.BeginLoad();
+    auto host = std::make_unique<FormHost>(*this, w);
+    FormHost* raw = host.get();
+    hosts_[&w] = std::move(host);
+    raw->Create();
+    w.RaiseCreated();
+    if (!modal || !w.loaded()) return true;
+
+    const unsigned gen = generation_[&w];
+    const std::vector<HWND> disabled = DisableOthers(raw->hwnd());
+    MSG msg;
+    while (w.loaded() && generation_[&w] == gen) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that owns it
+            break;
+        }
+        if (r < 0) break;
+        Dispatch(msg);
+    }
+    Restore(disabled);
+    return true;
+}
+
+void Win32Desktop::UnloadWindow(Window& w) {
+    if (!w.loaded()) FatalError(kErrNoSuchWindow);
+    w.MarkClosing();
+    // Queued: the window goes after the running handler and whatever is already waiting.
+    if (HWND h = HandleOf(w)) PostMessageW(h, kUnloadMessage, 0, 0);
+}
+
+void Win32Desktop::UnloadArrived(Window& w) {
+    if (w.closing()) DestroyNow(w);
+}
+
+void Win32Desktop::RequestClose(Window& w) {
+    if (!w.loaded()) return;
+    const unsigned gen = generation_[&w];
+    if (w.QueryClose() && w.loaded() && generation_[&w] == gen) DestroyNow(w);
+}
+
+void Win32Desktop::DestroyNow(Window& w) {
+    if (!w.loaded()) return;
+    ++generation_[&w];
+    if (w.onDestroying) w.onDestroying();
+    auto it = hosts_.find(&w);
+    if (it != hosts_.end()) {
+        std::unique_ptr<FormHost> host = std::move(it->second);
+        hosts_.erase(it);
+        host->Destroy();
+        graveyard_.push_back(std::move(host));
+    }
+    w.FinishDestroy();
+    if (depth_ == 0) graveyard_.clear();
+    if (&w == startWindow_) PostQuitMessage(0);
+}
+
+HWND Win32Desktop::HandleOf(const Window& w) const {
+    const FormHost* host = HostOf(w);
+    return host ? host->hwnd() : nullptr;
+}
+
+FormHost* Win32Desktop::HostOf(const Window& w) const {
+    auto it = hosts_.find(&w);
+    return it == hosts_.end() ? nullptr : it->second.get();
+}
+
+HWND Win32Desktop::HiddenOwner() {
+    if (!hiddenOwner_) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = OwnerProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kOwnerClass;
+        RegisterClassExW(&wc);
+        hiddenOwner_ = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+    }
+    return hiddenOwner_;
+}
+
+std::vector<HWND> Win32Desktop::DisableOthers(HWND except) {
+    std::vector<HWND> disabled;
+    for (auto& [w, host] : hosts_) {
+        HWND h = host->hwnd();
+        if (h && h != except && IsWindowEnabled(h)) {
+            EnableWindow(h, FALSE);
+            disabled.push_back(h);
+        }
+    }
+    return disabled;
+}
+
+void Win32Desktop::Restore(const std::vector<HWND>& disabled) {
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+}
+
+// ---------------------------------------------------------------- registry, sound, system
+
+std::string Win32Desktop::RegReadText(int root, const std::string& fullPath, const std::string& def) {
+    return win32::RegReadText(root, fullPath, def);
+}
+bool Win32Desktop::RegWrite(int root, const std::string& fullPath, const std::string& text) {
+    return win32::RegWrite(root, fullPath, text);
+}
+bool Win32Desktop::RegWrite(int root, const std::string& fullPath, std::int32_t number) {
+    return win32::RegWrite(root, fullPath, number);
+}
+bool Win32Desktop::RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
+    return win32::RegWrite(root, fullPath, bytes);
+}
+bool Win32Desktop::RegDelete(int root, const std::string& fullPath) { return win32::RegDelete(root, fullPath); }
+
+bool Win32Desktop::PlayAudio(Blob soundBytes, bool loop) { return sound_.PlayAudio(soundBytes, loop); }
+bool Win32Desktop::PlayAudioFile(const std::string& fileName, bool loop) {
+    return sound_.PlayAudioFile(fileName, loop);
+}
+void Win32Desktop::PlayMp3(int times, const std::vector<std::string>& files) { sound_.PlayMp3(times, files); }
+void Win32Desktop::StopAudio() { sound_.StopAudio(); }
+
+int Win32Desktop::ScreenWidth() { return win32::ScreenWidth(); }
+int Win32Desktop::ScreenHeight() { return win32::ScreenHeight(); }
+bool Win32Desktop::FileExists(const std::string& path) { return win32::FileExists(path); }
+std::string Win32Desktop::ProgramDirectory() { return GetProgramLocation().directory; }
+std::string Win32Desktop::ProgramFileName() { return GetProgramLocation().fileName; }
+bool Win32Desktop::ShutdownSystem(int mode, bool force) { return win32::ShutdownSystem(mode, force); }
+void Win32Desktop::TurnOffMonitor() { win32::TurnOffMonitor(); }
+
+// ---------------------------------------------------------------- tray and menus
+
+bool Win32Desktop::ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,
+                               int timeoutMs) {
+    (void)icon.InTray();  // the loaded check
+    return ShowTrayBalloon(icon, title, text, iconKind, timeoutMs);
+}
+
+void Win32Desktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x, std::optional<int> y) {
+    (void)menu.Caption();  // the loaded check
+    HWND h = HandleOf(owner);
+    if (!h) return;
+    HMENU popup = BuildPopupMenu(owner, menu);
+    POINT pt{};
+    GetCursorPos(&pt);
+    const int px = x ? *x : pt.x + 3;
+    const int py = y ? *y : pt.y + 3;
+    // Without the foreground the menu would not close on a click elsewhere; the WM_NULL after it lets
+    // the next click reach the menu's owner normally.
+    SetForegroundWindow(h);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, px, py, 0, h, nullptr);
+    PostMessageW(h, WM_NULL, 0, 0);
+    DestroyMenu(popup);
+}
+
+}  // namespace dida::win32

@@ -170,18 +170,34 @@ private:
 class ComboPeer : public ControlPeer {
 public:
     ComboPeer(FormHost& h, ComboBox& c, int id) : ControlPeer(h, c, id), combo_(c) {}
+    // Drawn by us so that the rows can be taller than the system's: a plain list ignores the item height
+    // on some systems, an owner-drawn one takes it everywhere.
     void Create() override {
-        MakeChild(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL);
+        MakeChild(L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL);
         ApplyFont(Font{});
         FillItems();
-        // Each row a few pixels taller than the system makes it; the selection field follows.
-        const int extra = combo_.spec().extraRowHeight;
-        const LRESULT row = SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0);
-        if (row > 0 && extra != 0) {
-            SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row + extra);
-            SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row + extra);
-        }
+        const int row = SystemRowHeight() + combo_.spec().extraRowHeight;
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row);
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
         SetWindowSubclass(hwnd_, &ComboPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
+    }
+    bool OnDrawItem(const DRAWITEMSTRUCT& di) override {
+        const bool selected = (di.itemState & ODS_SELECTED) != 0;
+        RECT rc = di.rcItem;
+        FillRect(di.hDC, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        if (di.itemID != static_cast<UINT>(-1)) {
+            const auto len = SendMessageW(hwnd_, CB_GETLBTEXTLEN, di.itemID, 0);
+            std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
+            SendMessageW(hwnd_, CB_GETLBTEXT, di.itemID, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(static_cast<std::size_t>(std::max<LRESULT>(len, 0)));
+            SetTextColor(di.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+            SetBkMode(di.hDC, TRANSPARENT);
+            RECT t{rc.left + 2, rc.top, rc.right, rc.bottom};
+            DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &t,
+                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        if ((di.itemState & ODS_FOCUS) && !(di.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(di.hDC, &rc);
+        return true;
     }
     bool OnCommand(WORD code) override {
         if (code != CBN_SELCHANGE || host_.destroying()) return false;
@@ -202,6 +218,16 @@ protected:
     }
 
 private:
+    // What a plain list's rows are: the height of its font.
+    int SystemRowHeight() const {
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        return tm.tmHeight;
+    }
     void FillItems() {
         SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
         for (const std::string& item : combo_.spec().items)

@@ -12,7 +12,7 @@
 namespace dida::mediagen {
 namespace {
 
-const Color kOutline = Hex(0x3C4048);
+const Color kOutline = Hex(0x33373D);
 const Color kSilverLight = Hex(0xF2F4F7);
 const Color kSilverMid = Hex(0xBFC5CD);
 const Color kSilverDeep = Hex(0x7D8590);
@@ -66,8 +66,11 @@ Canvas DrawClock(int size) {
         };
         p.Fill([&](double x, double y) { return dome(x, y) - outline; }, kOutline, bcx, bcy, br + outline);
         fillShaded(dome, bcx, bcy, br);
-        // The bell's knob on top.
-        p.Circle(bcx + dx * (br + 1), bcy + dy * (br + 1), atLeast(3.2, 0.9), kOutline);
+        // The lip along the rim, which makes the dome read as a bell.
+        const double lx = bcx - dx * 4, ly = bcy - dy * 4, half = br + 2.5, lip = atLeast(2.4, 0.6);
+        p.Line(lx - dy * half, ly + dx * half, lx + dy * half, ly - dx * half, lip + outline, kOutline);
+        p.Line(lx - dy * half, ly + dx * half, lx + dy * half, ly - dx * half, lip, kSilverMid);
+        if (!small) p.Circle(bcx + dx * (br + 1), bcy + dy * (br + 1), atLeast(3.2, 0.9), kOutline);
     }
     // Case, rim and dial.
     p.Circle(kCx, kCy, kR + outline, kOutline);
@@ -104,6 +107,16 @@ const std::vector<Rgb> kSixteen = {
     {0x00, 0x80, 0x80}, {0xC0, 0xC0, 0xC0}, {0x80, 0x80, 0x80}, {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0xFF, 0xFF, 0x00},
     {0x00, 0x00, 0xFF}, {0xFF, 0x00, 0xFF}, {0x00, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}};
 
+// The sixteen-colour images take only the greys and reds, so that no outline turns navy or teal.
+std::vector<std::uint8_t> MapToSixteen(const std::vector<Rgb>& pixels) {
+    const std::vector<std::uint8_t> allowed = {0, 1, 7, 8, 9, 15};
+    std::vector<Rgb> subset;
+    for (std::uint8_t i : allowed) subset.push_back(kSixteen[i]);
+    std::vector<std::uint8_t> out = MapToPalette(pixels, subset);
+    for (std::uint8_t& i : out) i = allowed[i];
+    return out;
+}
+
 std::vector<Rgb> Opaque(const std::vector<Rgba8>& pixels) {
     std::vector<Rgb> out;
     for (const Rgba8& p : pixels)
@@ -127,11 +140,11 @@ Bytes AppIcon() {
     const std::vector<Rgba8> big = DrawClock(256).Pixels();
 
     for (std::size_t i = 0; i < 3; ++i)
-        images.push_back(IconDibIndexed(sizes[i], kSixteen, MapToPalette(Straight(pictures[i]), kSixteen),
+        images.push_back(IconDibIndexed(sizes[i], kSixteen, MapToSixteen(Straight(pictures[i])),
                                         pictures[i], 4));
     {
         // Sixteen colours at 256: the magenta nobody draws with becomes the see-through entry.
-        std::vector<std::uint8_t> indices = MapToPalette(Straight(big), kSixteen);
+        std::vector<std::uint8_t> indices = MapToSixteen(Straight(big));
         std::vector<std::uint8_t> alpha(16, 255);
         alpha[13] = 0;
         for (std::size_t i = 0; i < big.size(); ++i)

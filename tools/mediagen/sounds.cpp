@@ -37,6 +37,8 @@ void Strike(std::vector<double>& out, double start, double frequency, double gai
         double v = 0;
         bool audible = false;
         for (const Partial& p : partials) {
+            // Overtones past the highest frequency the rate can carry would fold back as false notes.
+            if (frequency * p.ratio > 0.45 * kRate) continue;
             const double env = Exp(-t / (p.decay * decayScale));
             if (env > 1e-4) audible = true;
             v += p.gain * env * Sin(2 * kPi * frequency * p.ratio * t);

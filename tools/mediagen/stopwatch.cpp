@@ -76,7 +76,7 @@ void DrawMouth(Painter& p, const Pose& pose) {
     std::vector<Vec> curve;
     for (int i = 0; i <= 10; ++i) {
         const double u = -1 + i * 0.2;
-        curve.push_back({kCx + u * 7, my - pose.smile * 4 * (1 - u * u) + pose.smile * 2});
+        curve.push_back({kCx + u * 7, my + pose.smile * 4 * (1 - u * u) - pose.smile * 2});
     }
     p.Stroke(curve, 1.5, kInk);
 }
@@ -129,9 +129,10 @@ void DrawWatch(Canvas& canvas, double scale, const Pose& pose) {
         p.Line(kCx + Sin(a) * inner, kCy - Cos(a) * inner, kCx + Sin(a) * (kR - 9), kCy - Cos(a) * (kR - 9),
                i % 3 == 0 ? 1.2 : 0.7, Hex(0xB4BAC4));
     }
-    // The hand behind the face, from the middle.
-    p.Line(kCx, kCy, kCx + Sin(pose.hand) * (kR - 10), kCy - Cos(pose.hand) * (kR - 10), 1.3, Hex(0xE0443A));
-    p.Circle(kCx, kCy, 2.2, Hex(0xE0443A));
+    // Only the hand's outer end sweeps round, along the rim, and leaves the face free.
+    const double inner = kR - 17, outer = kR - 8.5;
+    p.Line(kCx + Sin(pose.hand) * inner, kCy - Cos(pose.hand) * inner, kCx + Sin(pose.hand) * outer,
+           kCy - Cos(pose.hand) * outer, 1.5, Hex(0xE0443A));
     if (pose.cheeks) {
         p.Ellipse(kCx - 15, kCy + 6, 4, 2.6, kCheek);
         p.Ellipse(kCx + 15, kCy + 6, 4, 2.6, kCheek);

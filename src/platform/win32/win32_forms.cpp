@@ -677,7 +677,8 @@ private:
         NOTIFYICONDATAW nid{};
         nid.cbSize = sizeof nid;
         nid.hWnd = hwnd_;
-        nid.uID = 1;
+        // The hidden window is both the owner and the identifier of the entry.
+        nid.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(hwnd_));
         return nid;
     }
     bool Wanted() const { return tray_.RawInTray() && !tray_.RawIcon().empty(); }

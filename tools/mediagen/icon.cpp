@@ -60,7 +60,7 @@ Canvas DrawClock(int size) {
     for (int side = -1; side <= 1; side += 2) {
         const double a = side * 0.72;  // radians from straight up
         const double dx = Sin(a), dy = -Cos(a);
-        const double bcx = kCx + dx * 33, bcy = kCy + dy * 33, br = 17;
+        const double bcx = kCx + dx * 33, bcy = kCy + dy * 33, br = small ? 19 : 17;
         const auto dome = [=](double x, double y) {
             return std::max(CircleSdf(x, y, bcx, bcy, br), HalfPlaneSdf(x, y, bcx - dx * 4, bcy - dy * 4, -dx, -dy));
         };
@@ -75,8 +75,8 @@ Canvas DrawClock(int size) {
     // Case, rim and dial.
     p.Circle(kCx, kCy, kR + outline, kOutline);
     fillShaded([](double x, double y) { return CircleSdf(x, y, kCx, kCy, kR); }, kCx, kCy, kR);
-    const double dial = small ? kR - 7 : kR - 6;
-    p.Circle(kCx, kCy, dial + atLeast(1.2, 0.6), kSilverDeep);
+    const double dial = small ? kR - 4 : kR - 6;
+    if (!small) p.Circle(kCx, kCy, dial + atLeast(1.2, 0.6), kSilverDeep);
     p.Circle(kCx, kCy, dial, kDial);
     if (size >= 32) {
         for (int i = 0; i < 12; ++i) {
@@ -89,15 +89,19 @@ Canvas DrawClock(int size) {
         }
     }
     // Ten past ten: the hands open like a smile, and read at any size.
+    // At 16 pixels the hands are long one-pixel strokes, else they merge into a blot.
     const double hour = -kPi / 3 - kPi / 36, minute = kPi / 3;
-    p.Line(kCx, kCy, kCx + Sin(hour) * dial * 0.55, kCy - Cos(hour) * dial * 0.55, atLeast(2.6, 0.75), kHands);
-    p.Line(kCx, kCy, kCx + Sin(minute) * dial * 0.8, kCy - Cos(minute) * dial * 0.8, atLeast(1.9, 0.6), kHands);
+    const double hourLength = small ? 0.78 : 0.55, minuteLength = small ? 0.98 : 0.8;
+    p.Line(kCx, kCy, kCx + Sin(hour) * dial * hourLength, kCy - Cos(hour) * dial * hourLength,
+           small ? 0.55 * px : atLeast(2.6, 0.75), kHands);
+    p.Line(kCx, kCy, kCx + Sin(minute) * dial * minuteLength, kCy - Cos(minute) * dial * minuteLength,
+           small ? 0.5 * px : atLeast(1.9, 0.6), kHands);
     if (!small) {
         const double second = kPi * 1.05;
         p.Line(kCx - Sin(second) * 6, kCy + Cos(second) * 6, kCx + Sin(second) * dial * 0.85,
                kCy - Cos(second) * dial * 0.85, atLeast(0.9, 0.5), kRed);
     }
-    p.Circle(kCx, kCy, atLeast(3.0, 0.8), small ? kHands : kRed);
+    if (!small) p.Circle(kCx, kCy, atLeast(3.0, 0.8), kRed);
     return canvas;
 }
 

@@ -36,11 +36,12 @@ bool WavePixel(int x, int y) {
     return false;
 }
 
-// An X of two-pixel strokes right of the cone.
+// An X of two-pixel strokes in the 8 x 8 square right of the cone; each stroke thickens towards the
+// middle, so the X is the same mirrored either way.
 bool CrossPixel(int x, int y) {
     if (y < 6 || y > 13 || x < 11 || x > 18) return false;
-    const int k = y - 6;
-    return x == 11 + k || x == 12 + k || x == 18 - k || x == 17 - k;
+    const int k = y - 6, inward = k < 4 ? 1 : -1;
+    return x == 11 + k || x == 11 + k + inward || x == 18 - k || x == 18 - k - inward;
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+# The typical reminder on the real bar: 倒计 0 / 0 / 5 and "布谷鸟". Choosing the chime previews it once and arms
+# the countdown; the status label counts the seconds down, and at zero the chime loops and the status text
+# flashes red and black until the speaker button ends the ring.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/ringing.sh"
+sink_private
+driver reg-delete HKCU 'Software\TORV' 2>/dev/null
+dida_start
+chime=$(wav_samples sound2.wav)
+
+check "倒计 chosen" driver select 20 10 0
+check_eq "kind" "倒计" "$(driver text 20 10)"
+# The fields lie on their framing label; a write raises the field's change handler.
+check "hours set" driver settext 72 10 0
+check "minutes set" driver settext 108 10 0
+check "seconds set" driver settext 144 10 5
+check "布谷鸟 chosen" driver select 213 10 1
+armed=$(now_ms)
+# 标签2 takes the place of the fields; between 时1 and 分1 only a label is under the point.
+if wait_text 90 10 "剩余：0小时0分5秒" 800; then pass "armed: 剩余：0小时0分5秒"; else
+    fail "armed: expected 剩余：0小时0分5秒, the label shows [$(driver text 90 10)]"
+fi
+check_eq "默认事件" 1 "$(driver reg-read HKCU 'Software\TORV' '默认事件')"
+
+# Each second within a second and a half of the one before, and not all at once.
+last=$armed
+for s in 4 3 2 1 0; do
+    if wait_text 90 10 "剩余：0小时0分${s}秒" 1600; then
+        now=$(now_ms)
+        pass "剩余：0小时0分${s}秒 after $((now - armed)) ms"
+        last=$now
+    else
+        fail "剩余：0小时0分${s}秒 within 1.6 s of the one before: the label shows [$(driver text 90 10)]"
+        break
+    fi
+    if [ "$s" = 3 ]; then
+        # The preview is over long before the ring, which starts a new stream in the sink.
+        read -r starts copies other <<<"$(sink_copies sound2.wav)"
+        check_eq "the preview: the chime's samples once" "1 1 0" "$starts $copies $other"
+        check_eq "the status text is black while counting" 0 "$(status_red)"
+        shot counting
+    fi
+done
+check "the countdown took its five seconds ($((last - armed)) ms)" test $((last - armed)) -ge 4300
+
+read -r red black <<<"$(status_flashes 12)"
+check "the status text flashes: red in $red samples, black in $black" test "$red" -gt 0 -a "$black" -gt 0
+shot ringing
+check "the ring loops the chime: more than one chime in the sink" sink_wait_size $((chime * 3 / 2)) 3000
+read -r starts copies other <<<"$(sink_copies sound2.wav)"
+check "the ring starts with the chime and repeats it ($starts $copies)" test "$starts" = 1 -a "$copies" -ge 1
+ringing=$(sink_size)
+sleep 0.5
+check "the sink keeps growing while it rings" test "$(sink_size)" -gt "$ringing"
+
+# 超级按钮开始
+check "the speaker button clicked" driver click 260 10
+check "the sink stops growing" sink_wait_still 500 3000
+stopped=$(sink_size)
+sleep 1
+check_eq "it stays stopped" "$stopped" "$(sink_size)"
+check_eq "the fields are back" "     时    分    秒" "$(driver text 90 10)"
+check_eq "the action list is cleared" "" "$(driver text 213 10)"
+check_eq "the seconds field kept its value" 5 "$(driver text 144 10)"
+check_eq "no red left on the bar's status spot" 0 "$(status_red)"
+shot stopped
+e2e_finish

@@ -31,7 +31,9 @@ std::uint32_t Be32(Blob b, std::size_t at) {
     return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
 }
 
-std::string Text(Blob b, std::size_t at, std::size_t n) { return std::string(b.begin() + at, b.begin() + at + n); }
+std::string Text(Blob b, std::size_t at, std::size_t n) {
+    return std::string(b.begin() + at, b.begin() + at + n);
+}
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -61,13 +63,20 @@ TEST(MediaRebuild, EveryCommittedFileEqualsAFreshBuild) {
 
 TEST(MediaRebuild, EveryBlobCarriesItsFile) {
     const std::map<std::string, Blob> blobs = {
-        {"kBuiltinSound1", media::kBuiltinSound1},   {"kBuiltinSound2", media::kBuiltinSound2},
-        {"kBuiltinSound3", media::kBuiltinSound3},   {"kClickSound", media::kClickSound},
-        {"kSpeakerWaves", media::kSpeakerWaves},     {"kSpeakerCrossedOrange", media::kSpeakerCrossedOrange},
-        {"kSpeakerCrossed", media::kSpeakerCrossed}, {"kSpeakerWavesOrange", media::kSpeakerWavesOrange},
-        {"kGifIdle", media::kGifIdle},               {"kGifRunning", media::kGifRunning},
-        {"kGifFaster", media::kGifFaster},           {"kGifSlower", media::kGifSlower},
-        {"kGifSame", media::kGifSame},               {"kAppIcon", media::kAppIcon},
+        {"kBuiltinSound1", media::kBuiltinSound1},
+        {"kBuiltinSound2", media::kBuiltinSound2},
+        {"kBuiltinSound3", media::kBuiltinSound3},
+        {"kClickSound", media::kClickSound},
+        {"kSpeakerWaves", media::kSpeakerWaves},
+        {"kSpeakerCrossedOrange", media::kSpeakerCrossedOrange},
+        {"kSpeakerCrossed", media::kSpeakerCrossed},
+        {"kSpeakerWavesOrange", media::kSpeakerWavesOrange},
+        {"kGifIdle", media::kGifIdle},
+        {"kGifRunning", media::kGifRunning},
+        {"kGifFaster", media::kGifFaster},
+        {"kGifSlower", media::kGifSlower},
+        {"kGifSame", media::kGifSame},
+        {"kAppIcon", media::kAppIcon},
     };
     ASSERT_EQ(Generated().size(), blobs.size());
     for (const auto& item : Generated()) {
@@ -347,8 +356,8 @@ struct GifCase {
 };
 
 const GifCase kAnimations[] = {
-    {"idle", media::kGifIdle, 100, 24, 40},      {"running", media::kGifRunning, 130, 5, 60},
-    {"faster", media::kGifFaster, 100, 8, 80},   {"slower", media::kGifSlower, 128, 14, 40},
+    {"idle", media::kGifIdle, 100, 24, 40},    {"running", media::kGifRunning, 130, 5, 60},
+    {"faster", media::kGifFaster, 100, 8, 80}, {"slower", media::kGifSlower, 128, 14, 40},
     {"same", media::kGifSame, 128, 19, 40},
 };
 
@@ -375,7 +384,8 @@ TEST(MediaAnimations, DrawOnWhiteAndMove) {
         for (const auto& f : g.frames) {
             for (std::size_t at : {std::size_t(0), n - 1, n * (n - 1), n * n - 1})
                 EXPECT_EQ(g.palette[f[at]], 0xFFFFFFu);
-            const auto white = std::count_if(f.begin(), f.end(), [&](std::uint8_t i) { return g.palette[i] == 0xFFFFFFu; });
+            const auto white =
+                std::count_if(f.begin(), f.end(), [&](std::uint8_t i) { return g.palette[i] == 0xFFFFFFu; });
             EXPECT_GT(white, long(n * n / 4)) << "the white ground";
             EXPECT_LT(white, long(n * n * 9 / 10)) << "a picture on it";
         }
@@ -482,10 +492,12 @@ TEST(MediaIcon, HoldsTwelveImagesAtEveryDepth) {
             EXPECT_EQ(ihdr[8], 8);  // bits per sample or index
             EXPECT_EQ(ihdr[9], bits == 32 ? 6 : 3);
             if (bits != 32) {
-                const auto plte = std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.type == "PLTE"; });
+                const auto plte =
+                    std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.type == "PLTE"; });
                 ASSERT_NE(plte, chunks.end());
                 EXPECT_LE(plte->body.size() / 3, std::size_t(1) << bits);
-                const auto trns = std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.type == "tRNS"; });
+                const auto trns =
+                    std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.type == "tRNS"; });
                 ASSERT_NE(trns, chunks.end()) << "the corners must be see-through";
             }
         } else {

@@ -10,7 +10,9 @@ void PutLe(Bytes& out, std::uint32_t v, int n) {
     for (int i = 0; i < n; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
 }
 
-void PutText(Bytes& out, const std::string& s) { out.insert(out.end(), s.begin(), s.end()); }
+void PutText(Bytes& out, const std::string& s) {
+    out.insert(out.end(), s.begin(), s.end());
+}
 
 namespace {
 
@@ -144,7 +146,7 @@ Bytes GifFile(int width, int height, const std::vector<Rgb>& palette, const std:
     PutLe(out, std::uint32_t(width), 2);
     PutLe(out, std::uint32_t(height), 2);
     out.push_back(std::uint8_t(0x80 | 0x70 | (tableBits - 1)));  // global table, 8-bit colour resolution
-    out.push_back(0);                                               // background: entry 0
+    out.push_back(0);                                            // background: entry 0
     out.push_back(0);
     for (int i = 0; i < (1 << tableBits); ++i) {
         const Rgb p = i < int(palette.size()) ? palette[std::size_t(i)] : Rgb{};
@@ -219,17 +221,21 @@ constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,
                                              31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                               2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<int, 30> kDistBase = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                           33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+constexpr std::array<int, 30> kDistBase = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                           33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                            1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr std::array<int, 30> kDistExtra = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+constexpr std::array<int, 30> kDistExtra = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                             6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 void PutLiteralLength(BitWriter& bits, int v) {
-    if (v < 144) bits.PutCode(std::uint32_t(0x30 + v), 8);
-    else if (v < 256) bits.PutCode(std::uint32_t(0x190 + v - 144), 9);
-    else if (v < 280) bits.PutCode(std::uint32_t(v - 256), 7);
-    else bits.PutCode(std::uint32_t(0xC0 + v - 280), 8);
+    if (v < 144)
+        bits.PutCode(std::uint32_t(0x30 + v), 8);
+    else if (v < 256)
+        bits.PutCode(std::uint32_t(0x190 + v - 144), 9);
+    else if (v < 280)
+        bits.PutCode(std::uint32_t(v - 256), 7);
+    else
+        bits.PutCode(std::uint32_t(0xC0 + v - 280), 8);
 }
 
 void PutMatch(BitWriter& bits, int length, int distance) {
@@ -327,9 +333,12 @@ Bytes FilterRows(const Bytes& raw, int rowBytes, int bpp) {
                 const int b = up ? up[x] : 0;
                 const int c = (up && x >= bpp) ? up[x - bpp] : 0;
                 int predictor = 0;
-                if (type == 1) predictor = a;
-                else if (type == 2) predictor = b;
-                else if (type == 3) predictor = (a + b) / 2;
+                if (type == 1)
+                    predictor = a;
+                else if (type == 2)
+                    predictor = b;
+                else if (type == 3)
+                    predictor = (a + b) / 2;
                 else if (type == 4) {
                     const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
                     predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
@@ -350,8 +359,8 @@ Bytes FilterRows(const Bytes& raw, int rowBytes, int bpp) {
     return out;
 }
 
-Bytes PngFile(int width, int height, int colorType, const Bytes& raw, int bpp,
-              const std::vector<Rgb>* palette, const std::vector<std::uint8_t>* alpha) {
+Bytes PngFile(int width, int height, int colorType, const Bytes& raw, int bpp, const std::vector<Rgb>* palette,
+              const std::vector<std::uint8_t>* alpha) {
     Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
     PutBe(ihdr, std::uint32_t(width));
@@ -446,8 +455,10 @@ IconImage IconDibIndexed(int size, const std::vector<Rgb>& palette, const std::v
             const std::size_t at = std::size_t(y * size + x);
             // Hidden pixels stay black so that the mask's screen-XOR leaves the background untouched.
             const std::uint8_t index = pixels[at].a < 128 ? 0 : indices[at];
-            if (bitCount == 4) row[std::size_t(x / 2)] |= std::uint8_t(x % 2 ? index : index << 4);
-            else row[std::size_t(x)] = index;
+            if (bitCount == 4)
+                row[std::size_t(x / 2)] |= std::uint8_t(x % 2 ? index : index << 4);
+            else
+                row[std::size_t(x)] = index;
         }
         img.data.insert(img.data.end(), row.begin(), row.end());
     }

@@ -40,9 +40,12 @@ Canvas DrawClock(int size) {
         Canvas* c = &canvas;
         const double mx = size / 2.0 + (cx - 50) * scale, my = size / 2.0 + (cy - 50) * scale, reach = r * scale + 2;
         const auto shade = silver(cx, cy, r);
-        c->FillShaded([&](double x, double y) { return sdf(50 + (x - size / 2.0) / scale, 50 + (y - size / 2.0) / scale) * scale; },
-                      [&](double x, double y) { return shade(50 + (x - size / 2.0) / scale, 50 + (y - size / 2.0) / scale); },
-                      mx - reach, my - reach, mx + reach, my + reach);
+        c->FillShaded(
+            [&](double x, double y) {
+                return sdf(50 + (x - size / 2.0) / scale, 50 + (y - size / 2.0) / scale) * scale;
+            },
+            [&](double x, double y) { return shade(50 + (x - size / 2.0) / scale, 50 + (y - size / 2.0) / scale); },
+            mx - reach, my - reach, mx + reach, my + reach);
     };
     const double outline = atLeast(2.2, 0.9);
 
@@ -106,10 +109,10 @@ Canvas DrawClock(int size) {
 }
 
 // The sixteen colours every display can show.
-const std::vector<Rgb> kSixteen = {
-    {0x00, 0x00, 0x00}, {0x80, 0x00, 0x00}, {0x00, 0x80, 0x00}, {0x80, 0x80, 0x00}, {0x00, 0x00, 0x80}, {0x80, 0x00, 0x80},
-    {0x00, 0x80, 0x80}, {0xC0, 0xC0, 0xC0}, {0x80, 0x80, 0x80}, {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0xFF, 0xFF, 0x00},
-    {0x00, 0x00, 0xFF}, {0xFF, 0x00, 0xFF}, {0x00, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}};
+const std::vector<Rgb> kSixteen = {{0x00, 0x00, 0x00}, {0x80, 0x00, 0x00}, {0x00, 0x80, 0x00}, {0x80, 0x80, 0x00},
+                                   {0x00, 0x00, 0x80}, {0x80, 0x00, 0x80}, {0x00, 0x80, 0x80}, {0xC0, 0xC0, 0xC0},
+                                   {0x80, 0x80, 0x80}, {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0xFF, 0xFF, 0x00},
+                                   {0x00, 0x00, 0xFF}, {0xFF, 0x00, 0xFF}, {0x00, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}};
 
 // The sixteen-colour images take only the greys and reds, so that no outline turns navy or teal.
 std::vector<std::uint8_t> MapToSixteen(const std::vector<Rgb>& pixels) {
@@ -144,8 +147,7 @@ Bytes AppIcon() {
     const std::vector<Rgba8> big = DrawClock(256).Pixels();
 
     for (std::size_t i = 0; i < 3; ++i)
-        images.push_back(IconDibIndexed(sizes[i], kSixteen, MapToSixteen(Straight(pictures[i])),
-                                        pictures[i], 4));
+        images.push_back(IconDibIndexed(sizes[i], kSixteen, MapToSixteen(Straight(pictures[i])), pictures[i], 4));
     {
         // Sixteen colours at 256: the magenta nobody draws with becomes the see-through entry.
         std::vector<std::uint8_t> indices = MapToSixteen(Straight(big));
@@ -158,8 +160,8 @@ Bytes AppIcon() {
     }
     for (std::size_t i = 0; i < 3; ++i) {
         const std::vector<Rgb> palette = PopularPalette({Opaque(pictures[i])}, {{0, 0, 0}}, 256);
-        images.push_back(IconDibIndexed(sizes[i], palette, MapToPalette(Straight(pictures[i]), palette),
-                                        pictures[i], 8));
+        images.push_back(
+            IconDibIndexed(sizes[i], palette, MapToPalette(Straight(pictures[i]), palette), pictures[i], 8));
     }
     {
         // Entry 0 is the see-through one; the clock's colours follow.

@@ -17,10 +17,10 @@ struct MediaItem {
 };
 
 // Sounds.
-Bytes TickTockSound();     // "嘀嗒叫"
-Bytes CuckooSound();       // "布谷鸟"
-Bytes WindChimeSound();    // "风铃响"
-Bytes ClickSound();        // the picture buttons' click
+Bytes TickTockSound();   // "嘀嗒叫"
+Bytes CuckooSound();     // "布谷鸟"
+Bytes WindChimeSound();  // "风铃响"
+Bytes ClickSound();      // the picture buttons' click
 
 // Speaker pictures.
 Bytes SpeakerPicture(bool waves, bool orange);

@@ -13,7 +13,9 @@ Color Mix(const Color& a, const Color& b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
 }
 
-double CircleSdf(double x, double y, double cx, double cy, double r) { return Hypot(x - cx, y - cy) - r; }
+double CircleSdf(double x, double y, double cx, double cy, double r) {
+    return Hypot(x - cx, y - cy) - r;
+}
 
 double SegmentSdf(double x, double y, double ax, double ay, double bx, double by, double r) {
     const double px = x - ax, py = y - ay, dx = bx - ax, dy = by - ay;
@@ -58,7 +60,8 @@ void Canvas::Blend(int x, int y, const Color& c, double coverage) {
 }
 
 void Canvas::Fill(const Sdf& sdf, const Color& color, double x0, double y0, double x1, double y1) {
-    FillShaded(sdf, [&](double, double) { return color; }, x0, y0, x1, y1);
+    FillShaded(
+        sdf, [&](double, double) { return color; }, x0, y0, x1, y1);
 }
 
 void Canvas::FillShaded(const Sdf& sdf, const std::function<Color(double, double)>& shade, double x0, double y0,
@@ -75,7 +78,9 @@ void Canvas::FillShaded(const Sdf& sdf, const std::function<Color(double, double
 
 namespace {
 
-std::uint8_t To8(double v) { return std::uint8_t(std::floor(Clamp(v, 0, 1) * 255 + 0.5)); }
+std::uint8_t To8(double v) {
+    return std::uint8_t(std::floor(Clamp(v, 0, 1) * 255 + 0.5));
+}
 
 }  // namespace
 
@@ -166,7 +171,7 @@ double PolygonSdf(double x, double y, const std::vector<Vec>& v) {
         const double t = Clamp((wx * ex + wy * ey) / (ex * ex + ey * ey), 0, 1);
         const double bx = wx - ex * t, by = wy - ey * t;
         d = std::min(d, bx * bx + by * by);
-        const bool c1 = y >= v[i].y, c2 = y < v[j].y, c3 = ex * wy > ey * wx;
+        const bool c1 = y >= v[i].y, c2 = y<v[j].y, c3 = ex * wy> ey * wx;
         if ((c1 && c2 && c3) || (!c1 && !c2 && !c3)) sign = -sign;
     }
     return sign * std::sqrt(d);
@@ -201,8 +206,8 @@ void Painter::Ellipse(double cx, double cy, double rx, double ry, const Color& c
 }
 
 void Painter::Line(double ax, double ay, double bx, double by, double r, const Color& color) {
-    Fill([=](double x, double y) { return SegmentSdf(x, y, ax, ay, bx, by, r); }, color, (ax + bx) / 2,
-         (ay + by) / 2, Hypot(bx - ax, by - ay) / 2 + r);
+    Fill([=](double x, double y) { return SegmentSdf(x, y, ax, ay, bx, by, r); }, color, (ax + bx) / 2, (ay + by) / 2,
+         Hypot(bx - ax, by - ay) / 2 + r);
 }
 
 void Painter::Polygon(const std::vector<Vec>& outline, const Color& color) {

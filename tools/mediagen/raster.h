@@ -74,11 +74,11 @@ double PolygonSdf(double x, double y, const std::vector<Vec>& outline);
 class Painter {
 public:
     struct Placement {
-        Vec pivot{50, 50};   // design point placed at `at`
-        Vec at{50, 50};      // canvas point
-        double scale = 1;    // canvas pixels per design unit
-        double squash = 1;   // extra vertical scale
-        double turn = 0;     // radians, clockwise on screen
+        Vec pivot{50, 50};  // design point placed at `at`
+        Vec at{50, 50};     // canvas point
+        double scale = 1;   // canvas pixels per design unit
+        double squash = 1;  // extra vertical scale
+        double turn = 0;    // radians, clockwise on screen
     };
 
     Painter(Canvas& canvas, Placement placement) : canvas_(canvas), p_(placement) {}

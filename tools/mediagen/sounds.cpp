@@ -69,8 +69,8 @@ Bytes TickTockSound() {
     // "Di" and "da": a bright wooden tick and a lower tock half a second later, each a cluster of
     // quickly damped, slightly inharmonic partials, like a small clock's escapement.
     std::vector<double> s(22051, 0.0);
-    const std::vector<Partial> wood = {{1.0, 1.0, 0.018}, {1.47, 0.35, 0.012}, {2.32, 0.45, 0.007},
-                                       {3.91, 0.20, 0.004}, {0.5, 0.15, 0.030}};
+    const std::vector<Partial> wood = {
+        {1.0, 1.0, 0.018}, {1.47, 0.35, 0.012}, {2.32, 0.45, 0.007}, {3.91, 0.20, 0.004}, {0.5, 0.15, 0.030}};
     Strike(s, 0.010, 2350, 1.0, 0.0012, wood);
     Strike(s, 0.510, 1580, 0.95, 0.0012, wood, 1.25);
     return WavFile(1, kRate, 8, ToUnsigned8(std::move(s), 0.62));
@@ -104,8 +104,8 @@ Bytes WindChimeSound() {
     // inharmonic overtones of a free bar and a slightly detuned twin, which makes the shimmer. The last
     // strikes ring shorter and the tail fades out, so the loop starts again from silence.
     std::vector<double> s(37045, 0.0);
-    const std::vector<Partial> tube = {{1.0, 1.0, 0.42}, {1.0012, 0.35, 0.38}, {2.756, 0.42, 0.17},
-                                       {5.404, 0.16, 0.07}, {8.933, 0.06, 0.035}};
+    const std::vector<Partial> tube = {
+        {1.0, 1.0, 0.42}, {1.0012, 0.35, 0.38}, {2.756, 0.42, 0.17}, {5.404, 0.16, 0.07}, {8.933, 0.06, 0.035}};
     struct Hit {
         double start, frequency, gain, decayScale;
     };
@@ -132,8 +132,8 @@ Bytes ClickSound() {
         const double white = double(noise) / 4294967295.0 * 2 - 1;
         low += 0.35 * (white - low);
         const double onset = Ramp(t, 0.0005, 0.0008);
-        const double v = Exp(-t / 0.0035) * (Sin(2 * kPi * 1900 * t) + 0.6 * low) +
-                         0.5 * Exp(-t / 0.007) * Sin(2 * kPi * 620 * t);
+        const double v =
+            Exp(-t / 0.0035) * (Sin(2 * kPi * 1900 * t) + 0.6 * low) + 0.5 * Exp(-t / 0.007) * Sin(2 * kPi * 620 * t);
         s[std::size_t(i)] = onset * v * (1 - Ramp(t, 0.035, 0.015));
     }
     double top = 0;

@@ -1,0 +1,57 @@
+# A 0 / 0 / 3 countdown with "风铃响" and a ring duration of 4 seconds: from the third second the chime loops
+# into the sound sink until the ring watcher ends the ring four seconds later; the action stays selected.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/ringing.sh"
+sink_private
+driver reg-delete HKCU 'Software\TORV' 2>/dev/null
+# Read at start-up only; more than 3 seconds, so arming asks nothing.
+check "闹铃时长 stored" driver reg-write HKCU 'Software\TORV' '闹铃时长' 4
+dida_start
+chime=$(wav_samples sound3.wav)
+# 标签闹铃时长 lies below the visible strip of the bar.
+check_eq "the ring duration taken at start" 4 "$(driver text 240 55)"
+
+check "minutes set" driver settext 108 10 0
+check "seconds set" driver settext 144 10 3
+check "风铃响 chosen" driver select 213 10 2
+armed=$(now_ms)
+if box=$(driver msgbox-wait 500); then
+    fail "a question was asked: $box / $(driver msgbox-text)"
+    driver msgbox-answer 6
+else
+    pass "no question about a short ring"
+fi
+check_eq "默认事件" 2 "$(driver reg-read HKCU 'Software\TORV' '默认事件')"
+
+# The preview is one chime; the ring opens a new stream that repeats it, so more than one chime means the ring.
+if sink_wait_size $((chime * 3 / 2)) 6000; then
+    looped=$(now_ms)
+    pass "the chime loops $((looped - armed)) ms after arming"
+    check "not before the third second" test $((looped - armed)) -ge 2800
+    check "not long after it" test $((looped - armed)) -le 4500
+else
+    fail "the chime loops after the countdown: the sink holds $(sink_size) bytes"
+    e2e_finish
+fi
+check_eq "the label at zero" "剩余：0小时0分0秒" "$(driver text 90 10)"
+read -r red black <<<"$(status_flashes 10)"
+check "the status text flashes while it rings: red in $red samples, black in $black" test "$red" -gt 0 -a "$black" -gt 0
+shot ringing
+
+if last=$(sink_wait_still 500 8000); then
+    # Three seconds of countdown, four of ringing.
+    check "the ring watcher ends it about 7 s after arming ($((last - armed)) ms)" \
+        test $((last - armed)) -ge 6300 -a $((last - armed)) -le 8300
+else
+    fail "the ring ends by itself: the sink still grows at $(sink_size) bytes"
+fi
+read -r starts copies other <<<"$(sink_copies sound3.wav)"
+check "the sink holds the chime again and again ($starts $copies)" test "$starts" = 1 -a "$copies" -ge 2
+ended=$(sink_size)
+sleep 1
+check_eq "it stays ended" "$ended" "$(sink_size)"
+check_eq "the flashing ended with it" 0 "$(status_red)"
+check_eq "the label keeps its last text" "剩余：0小时0分0秒" "$(driver text 90 10)"
+check_eq "the action stays selected" "风铃响" "$(driver text 213 10)"
+shot ended
+e2e_finish

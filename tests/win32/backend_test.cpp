@@ -336,6 +336,8 @@ TEST_F(Backend, MenuCommandRunsTheChosenItem) {
     Pump(desk, 50);
     EXPECT_EQ(chosen, 1);
     DestroyMenu(m);
+    desk.DestroyAll();
+    EXPECT_FALSE(f.loaded());
 }
 
 // ---------------------------------------------------------------- input dialog

@@ -23,5 +23,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     program.Start();
     // Runs until the main window is destroyed (its destruction posts the quit message).
     if (program.main.loaded()) desk.RunMessageLoop();
+    // A stopwatch or warning window may still be open: it goes before the objects it shows.
+    desk.DestroyAll();
     return 0;
 }

@@ -44,6 +44,19 @@ Win32Desktop::~Win32Desktop() {
     if (hiddenOwner_) DestroyWindow(hiddenOwner_);
 }
 
+void Win32Desktop::DestroyAll() {
+    while (!hosts_.empty()) {
+        Window* w = &hosts_.begin()->second->window();
+        if (w->loaded()) {
+            DestroyNow(*w);
+        } else {
+            hosts_.begin()->second->Destroy();
+            hosts_.erase(hosts_.begin());
+        }
+    }
+    graveyard_.clear();
+}
+
 // ---------------------------------------------------------------- message loop
 
 void Win32Desktop::Dispatch(MSG& msg) {

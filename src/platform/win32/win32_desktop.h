@@ -26,6 +26,8 @@ public:
     void SetStartWindow(Window* w) { startWindow_ = w; }
     // The top-level loop: until WM_QUIT; returns its exit code.
     int RunMessageLoop();
+    // At the end, while the windows' objects still live: every window still open is destroyed.
+    void DestroyAll();
     // One message through the program's keyboard rules, then to its window.
     void Dispatch(MSG& msg);
 

@@ -18,8 +18,14 @@ _bench_registry_text() {
     local face
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-    for face in "微软雅黑" "Microsoft YaHei" "宋体" "SimSun" "新宋体" "NSimSun" "黑体" "SimHei" "楷体" "仿宋"; do
+    for face in "微软雅黑" "Microsoft YaHei" "黑体" "SimHei" "楷体" "仿宋"; do
         printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
+    done
+    # 宋体 sets Latin letters and spaces at half the width of a Chinese character; the bar's labels are laid
+    # out on that (the spaces in "     时    分    秒" put each character just right of its field). A
+    # monospaced CJK face keeps those proportions.
+    for face in "宋体" "SimSun" "新宋体" "NSimSun"; do
+        printf '"%s"="WenQuanYi Zen Hei Mono"\r\n' "$face"
     done
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
     # REG_MULTI_SZ is written as hex(7): the UTF-16LE strings, each with its zero, and a final zero.

@@ -8,7 +8,7 @@ namespace dida {
 
 // ---- Label
 Label::Label(Window* owner, CommonDef common, LabelDef def)
-    : Component(owner, Kind::Label, std::move(common)), spec_(std::move(def)) {
+    : Component(owner, Kind::Label, std::move(common)), design_(std::move(def)) {
     Label::Reset();
 }
 std::string Label::Caption() const { Touch(); return caption_; }
@@ -17,13 +17,13 @@ Color Label::TextColor() const { Touch(); return textColor_; }
 void Label::TextColor(Color v) { Set(textColor_, v, Prop::TextColor); }
 void Label::Reset() {
     Component::Reset();
-    caption_ = spec_.caption;
-    textColor_ = spec_.textColor;
+    caption_ = design_.caption;
+    textColor_ = design_.textColor;
 }
 
 // ---- EditBox
 EditBox::EditBox(Window* owner, CommonDef common, EditDef def)
-    : Component(owner, Kind::EditBox, std::move(common)), spec_(std::move(def)) {
+    : Component(owner, Kind::EditBox, std::move(common)), design_(std::move(def)) {
     EditBox::Reset();
 }
 std::string EditBox::Content() const { Touch(); return content_; }
@@ -49,27 +49,27 @@ bool EditBox::AcceptsTyped(const EditDef& def, char32_t ch) {
 }
 void EditBox::Reset() {
     Component::Reset();
-    content_ = spec_.content;
-    textColor_ = spec_.textColor;
+    content_ = design_.content;
+    textColor_ = design_.textColor;
 }
 
 // ---- ComboBox
 ComboBox::ComboBox(Window* owner, CommonDef common, ComboDef def)
-    : Component(owner, Kind::ComboBox, std::move(common)), spec_(std::move(def)) {
+    : Component(owner, Kind::ComboBox, std::move(common)), design_(std::move(def)) {
     ComboBox::Reset();
 }
 std::string ComboBox::Content() const {
     Touch();
-    return index_ >= 0 && index_ < static_cast<int>(spec_.items.size()) ? spec_.items[index_] : std::string();
+    return index_ >= 0 && index_ < static_cast<int>(design_.items.size()) ? design_.items[index_] : std::string();
 }
 int ComboBox::CurrentIndex() const { Touch(); return index_; }
 void ComboBox::CurrentIndex(int v) {
-    const int count = static_cast<int>(spec_.items.size());
+    const int count = static_cast<int>(design_.items.size());
     if (v < 0 || count == 0) v = -1;
     else if (v >= count) v = count - 1;
     Set(index_, v, Prop::CurrentIndex);
 }
-const std::vector<std::string>& ComboBox::Items() const { Touch(); return spec_.items; }
+const std::vector<std::string>& ComboBox::Items() const { Touch(); return design_.items; }
 void ComboBox::UserSelected(int index) {
     if (!window()->loaded()) return;
     index_ = index;
@@ -80,12 +80,12 @@ void ComboBox::UserRightButtonUp() {
 }
 void ComboBox::Reset() {
     Component::Reset();
-    index_ = spec_.index;
+    index_ = design_.index;
 }
 
 // ---- PicBox
 PicBox::PicBox(Window* owner, CommonDef common, PicBoxDef def)
-    : Component(owner, Kind::PicBox, std::move(common)), spec_(def) {
+    : Component(owner, Kind::PicBox, std::move(common)), design_(def) {
     PicBox::Reset();
 }
 Blob PicBox::Picture() const { Touch(); return picture_; }
@@ -103,12 +103,12 @@ void PicBox::PlayAnimation(bool v) {
 void PicBox::Reset() {
     Component::Reset();
     picture_ = {};
-    playAnimation_ = spec_.animate;
+    playAnimation_ = design_.animate;
 }
 
 // ---- Button
 Button::Button(Window* owner, CommonDef common, ButtonDef def)
-    : Component(owner, Kind::Button, std::move(common)), spec_(std::move(def)) {
+    : Component(owner, Kind::Button, std::move(common)), design_(std::move(def)) {
     Button::Reset();
 }
 std::string Button::Caption() const { Touch(); return caption_; }
@@ -118,15 +118,15 @@ void Button::UserClicked() {
 }
 void Button::Reset() {
     Component::Reset();
-    caption_ = spec_.caption;
+    caption_ = design_.caption;
 }
 
 // ---- SuperBtn
 SuperBtn::SuperBtn(Window* owner, CommonDef common, SuperBtnDef def)
-    : Component(owner, Kind::SuperBtn, std::move(common)), spec_(std::move(def)) {
+    : Component(owner, Kind::SuperBtn, std::move(common)), design_(std::move(def)) {
     SuperBtn::Reset();
 }
-std::string SuperBtn::Caption() const { Touch(); return spec_.caption; }
+std::string SuperBtn::Caption() const { Touch(); return design_.caption; }
 Blob SuperBtn::PicOut() const { Touch(); return picOut_; }
 void SuperBtn::PicOut(Blob v) { Touch(); picOut_ = v; Notify(Prop::PicOut); }
 Blob SuperBtn::PicIn() const { Touch(); return picIn_; }
@@ -140,7 +140,7 @@ void SuperBtn::Reset() {
     Component::Reset();
     picOut_ = {};
     picIn_ = {};
-    toolTip_ = spec_.toolTip;
+    toolTip_ = design_.toolTip;
 }
 
 // ---- Timer
@@ -161,20 +161,20 @@ void Timer::Reset() {
 
 // ---- CommonDlg
 CommonDlg::CommonDlg(Window* owner, std::string name, CommonDlgDef def)
-    : Component(owner, Kind::CommonDlg, CommonDef{std::move(name), {}, false, false, false}), spec_(std::move(def)) {
+    : Component(owner, Kind::CommonDlg, CommonDef{std::move(name), {}, false, false, false}), design_(std::move(def)) {
     CommonDlg::Reset();
 }
 std::string CommonDlg::FileName() const { Touch(); return fileName_; }
 void CommonDlg::FileName(const std::string& v) { Set(fileName_, v, Prop::FileName); }
-int CommonDlg::DialogType() const { Touch(); return std::clamp(spec_.dialogType, 0, 3); }
+int CommonDlg::DialogType() const { Touch(); return std::clamp(design_.dialogType, 0, 3); }
 void CommonDlg::Reset() {
     Component::Reset();
-    fileName_ = spec_.fileName;
+    fileName_ = design_.fileName;
 }
 
 // ---- TrayIcon
 TrayIcon::TrayIcon(Window* owner, std::string name, TrayIconDef def)
-    : Component(owner, Kind::TrayIcon, CommonDef{std::move(name), {}, false, false, false}), spec_(std::move(def)) {
+    : Component(owner, Kind::TrayIcon, CommonDef{std::move(name), {}, false, false, false}), design_(std::move(def)) {
     TrayIcon::Reset();
 }
 Blob TrayIcon::Icon() const { Touch(); return icon_; }
@@ -195,15 +195,15 @@ void TrayIcon::UserEvent(int event, int x, int y) {
 }
 void TrayIcon::Reset() {
     Component::Reset();
-    icon_ = spec_.icon;
-    tipText_ = spec_.tipText;
-    inTray_ = spec_.inTray;
+    icon_ = design_.icon;
+    tipText_ = design_.tipText;
+    inTray_ = design_.inTray;
 }
 
 // ---- MenuItem
 MenuItem::MenuItem(Window* owner, std::string name, MenuDef def)
     : Component(owner, Kind::MenuItem, CommonDef{std::move(name), {}, !def.hidden, def.disabled, false}),
-      spec_(std::move(def)) {
+      design_(std::move(def)) {
     MenuItem::Reset();
 }
 std::string MenuItem::Caption() const { Touch(); return caption_; }
@@ -219,10 +219,10 @@ void MenuItem::UserChose() {
 }
 void MenuItem::Reset() {
     Component::Reset();
-    caption_ = spec_.caption;
-    checked_ = spec_.checked;
-    disabledItem_ = spec_.disabled;
-    shown_ = !spec_.hidden;
+    caption_ = design_.caption;
+    checked_ = design_.checked;
+    disabledItem_ = design_.disabled;
+    shown_ = !design_.hidden;
 }
 
 }  // namespace dida

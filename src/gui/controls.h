@@ -26,7 +26,7 @@ struct LabelDef {
 class Label : public Component {
 public:
     Label(Window* owner, CommonDef common, LabelDef def);
-    const LabelDef& spec() const { return spec_; }
+    const LabelDef& design() const { return design_; }
 
     std::string Caption() const;
     void Caption(const std::string& v);
@@ -38,7 +38,7 @@ public:
     Color RawTextColor() const { return textColor_; }
 
 private:
-    LabelDef spec_;
+    LabelDef design_;
     std::string caption_;
     Color textColor_ = 0;
 };
@@ -59,7 +59,7 @@ struct EditDef {
 class EditBox : public Component {
 public:
     EditBox(Window* owner, CommonDef common, EditDef def);
-    const EditDef& spec() const { return spec_; }
+    const EditDef& design() const { return design_; }
 
     std::string Content() const;
     // Every write raises the content-changed event, as typing does, also when the text stays the same.
@@ -81,7 +81,7 @@ public:
     Color RawTextColor() const { return textColor_; }
 
 private:
-    EditDef spec_;
+    EditDef design_;
     std::string content_;
     Color textColor_ = 0;
 };
@@ -96,7 +96,7 @@ struct ComboDef {
 class ComboBox : public Component {
 public:
     ComboBox(Window* owner, CommonDef common, ComboDef def);
-    const ComboDef& spec() const { return spec_; }
+    const ComboDef& design() const { return design_; }
 
     // The shown text: the selected item, empty without a selection.
     std::string Content() const;
@@ -115,7 +115,7 @@ public:
     int RawIndex() const { return index_; }
 
 private:
-    ComboDef spec_;
+    ComboDef design_;
     int index_ = -1;
 };
 
@@ -129,7 +129,7 @@ struct PicBoxDef {
 class PicBox : public Component {
 public:
     PicBox(Window* owner, CommonDef common, PicBoxDef def);
-    const PicBoxDef& spec() const { return spec_; }
+    const PicBoxDef& design() const { return design_; }
 
     Blob Picture() const;
     void Picture(Blob v);
@@ -140,7 +140,7 @@ public:
     Blob RawPicture() const { return picture_; }
 
 private:
-    PicBoxDef spec_;
+    PicBoxDef design_;
     Blob picture_;
     bool playAnimation_ = true;
 };
@@ -154,7 +154,7 @@ struct ButtonDef {
 class Button : public Component {
 public:
     Button(Window* owner, CommonDef common, ButtonDef def);
-    const ButtonDef& spec() const { return spec_; }
+    const ButtonDef& design() const { return design_; }
 
     std::string Caption() const;
     void Caption(const std::string& v);
@@ -166,7 +166,7 @@ public:
     std::string RawCaption() const { return caption_; }
 
 private:
-    ButtonDef spec_;
+    ButtonDef design_;
     std::string caption_;
 };
 
@@ -181,7 +181,7 @@ struct SuperBtnDef {
 class SuperBtn : public Component {
 public:
     SuperBtn(Window* owner, CommonDef common, SuperBtnDef def);
-    const SuperBtnDef& spec() const { return spec_; }
+    const SuperBtnDef& design() const { return design_; }
 
     std::string Caption() const;
     Blob PicOut() const;
@@ -200,7 +200,7 @@ public:
     std::string RawToolTip() const { return toolTip_; }
 
 private:
-    SuperBtnDef spec_;
+    SuperBtnDef design_;
     Blob picOut_, picIn_;
     std::string toolTip_;
 };
@@ -238,7 +238,7 @@ struct CommonDlgDef {
 class CommonDlg : public Component {
 public:
     CommonDlg(Window* owner, std::string name, CommonDlgDef def);
-    const CommonDlgDef& spec() const { return spec_; }
+    const CommonDlgDef& design() const { return design_; }
 
     std::string FileName() const;
     void FileName(const std::string& v);
@@ -247,7 +247,7 @@ public:
     void Reset() override;
 
 private:
-    CommonDlgDef spec_;
+    CommonDlgDef design_;
     std::string fileName_;
 };
 
@@ -281,7 +281,7 @@ public:
     bool RawInTray() const { return inTray_; }
 
 private:
-    TrayIconDef spec_;
+    TrayIconDef design_;
     Blob icon_;
     std::string tipText_;
     bool inTray_ = true;
@@ -296,9 +296,9 @@ struct MenuDef {
 class MenuItem : public Component {
 public:
     MenuItem(Window* owner, std::string name, MenuDef def);
-    const MenuDef& spec() const { return spec_; }
-    int level() const { return spec_.level; }
-    bool IsSeparator() const { return spec_.caption == "-"; }
+    const MenuDef& design() const { return design_; }
+    int level() const { return design_.level; }
+    bool IsSeparator() const { return design_.caption == "-"; }
 
     std::string Caption() const;
     void Caption(const std::string& v);
@@ -319,7 +319,7 @@ public:
     bool RawShown() const { return shown_; }
 
 private:
-    MenuDef spec_;
+    MenuDef design_;
     std::string caption_;
     bool checked_ = false, disabledItem_ = false, shown_ = true;
 };

@@ -4,7 +4,7 @@ namespace dida {
 
 Window::Window(WindowDef def)
     : Component(nullptr, Kind::Window, CommonDef{def.name, def.rect, def.visible, false, false}),
-      spec_(std::move(def)) {}
+      design_(std::move(def)) {}
 
 std::vector<MenuItem*> Window::menuItems() const {
     std::vector<MenuItem*> items;
@@ -21,7 +21,7 @@ Component* Window::Find(const std::string& name) const {
 
 std::string Window::Caption() const {
     Touch();
-    return spec_.caption;
+    return design_.caption;
 }
 bool Window::EscCloses() const {
     Touch();
@@ -31,7 +31,7 @@ void Window::EscCloses(bool v) { Set(escCloses_, v, Prop::EscCloses); }
 
 void Window::BeginLoad() {
     Component::Reset();
-    escCloses_ = spec_.escCloses;
+    escCloses_ = design_.escCloses;
     for (Component* c : components_) c->Reset();
     state_ = WindowState::Loaded;
 }

@@ -37,7 +37,7 @@ public:
 class Window : public Component {
 public:
     explicit Window(WindowDef def);
-    const WindowDef& spec() const { return spec_; }
+    const WindowDef& design() const { return design_; }
 
     WindowState state() const { return state_; }
     bool loaded() const { return state_ != WindowState::NotLoaded; }
@@ -70,7 +70,7 @@ public:
 private:
     friend class Component;
     void Register(Component* c) { components_.push_back(c); }
-    WindowDef spec_;
+    WindowDef design_;
     WindowState state_ = WindowState::NotLoaded;
     std::vector<Component*> components_;
     bool escCloses_ = false;

@@ -229,8 +229,8 @@ bool HeadlessDesktop::InputBox(const std::string& prompt, const std::string& tit
 }
 
 bool HeadlessDesktop::OpenDialog(CommonDlg& dialog) {
-    const CommonDlgDef& spec = dialog.spec();
-    DialogCall call{mono_, DialogFilterString(spec.filter), DialogFilterIndex(spec.filter, spec.filterIndex),
+    const CommonDlgDef& form = dialog.design();
+    DialogCall call{mono_, DialogFilterString(form.filter), DialogFilterIndex(form.filter, form.filterIndex),
                     dialog.FileName(), false};
     if (dialog.DialogType() > 1) return false;
     if (fileScripts_.empty()) throw UnexpectedDialog("file dialog without a scripted answer");
@@ -296,7 +296,7 @@ bool HeadlessDesktop::LoadWindow(Window& w, bool modal) {
         if (modalHook_) modalHook_(w);
         if (!open()) break;
         const auto next = NextEventTime();
-        if (!next) throw UnexpectedDialog("modal window " + w.spec().name + " waits with nothing that could close it");
+        if (!next) throw UnexpectedDialog("modal window " + w.design().name + " waits with nothing that could close it");
         RunOne(*next);
     }
     for (auto& [win, was] : others)
@@ -327,13 +327,13 @@ void HeadlessDesktop::PressEsc(Window& w) {
 }
 
 void HeadlessDesktop::TypeInto(EditBox& e, const std::string& text) {
-    if (!e.RawVisible() || e.RawDisabled() || e.spec().readOnly) return;
+    if (!e.RawVisible() || e.RawDisabled() || e.design().readOnly) return;
     for (char32_t ch : Utf8ToUtf32(text)) {
         std::u32string now = Utf8ToUtf32(e.RawContent());
         if (ch == U'\b') {
             if (now.empty()) continue;
             now.pop_back();
-        } else if (EditBox::AcceptsTyped(e.spec(), ch)) {
+        } else if (EditBox::AcceptsTyped(e.design(), ch)) {
             now.push_back(ch);
         } else {
             continue;

@@ -136,7 +136,7 @@ bool Win32Desktop::OpenDialog(CommonDlg& dialog) {
     const std::string current = dialog.FileName();  // also the loaded check
     const int type = dialog.DialogType();
     if (type > 1) return false;
-    const CommonDlgDef& d = dialog.spec();
+    const CommonDlgDef& d = dialog.design();
     std::wstring filter = Wide(DialogFilterString(d.filter));
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
     const std::wstring title = Wide(d.title), dir = Wide(d.initDir), ext = Wide(d.defaultExt);

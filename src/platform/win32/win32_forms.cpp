@@ -65,7 +65,7 @@ class LabelPeer : public ControlPeer {
 public:
     LabelPeer(FormHost& h, Label& l, int id) : ControlPeer(h, l, id), label_(l) {}
     void Create() override {
-        const LabelDef& d = label_.spec();
+        const LabelDef& d = label_.design();
         DWORD style = SS_NOPREFIX | AlignStyle(d.align, SS_LEFTNOWORDWRAP, SS_CENTER, SS_RIGHT);
         if (d.vcenter) style |= SS_CENTERIMAGE;
         if (d.border) style |= WS_BORDER;
@@ -73,7 +73,7 @@ public:
         ApplyFont(d.font);
     }
     HBRUSH OnCtlColor(HDC dc) override {
-        return PaintColors(host_, dc, label_.RawTextColor(), label_.spec().backColor);
+        return PaintColors(host_, dc, label_.RawTextColor(), label_.design().backColor);
     }
     bool TakesFocus() const override { return false; }
 
@@ -95,7 +95,7 @@ class EditPeer : public ControlPeer {
 public:
     EditPeer(FormHost& h, EditBox& e, int id) : ControlPeer(h, e, id), edit_(e) {}
     void Create() override {
-        const EditDef& d = edit_.spec();
+        const EditDef& d = edit_.design();
         DWORD style = AlignStyle(d.align, ES_LEFT, ES_CENTER, ES_RIGHT);
         style |= d.multiLine ? ES_MULTILINE : ES_AUTOHSCROLL;
         if (d.readOnly) style |= ES_READONLY;
@@ -110,7 +110,7 @@ public:
         return true;
     }
     HBRUSH OnCtlColor(HDC dc) override {
-        return PaintColors(host_, dc, edit_.RawTextColor(), edit_.spec().backColor);
+        return PaintColors(host_, dc, edit_.RawTextColor(), edit_.design().backColor);
     }
 
 protected:
@@ -143,7 +143,7 @@ private:
                 }
                 break;
             case WM_CHAR:
-                if (!EditBox::AcceptsTyped(self->edit_.spec(), static_cast<char32_t>(wp))) return 0;
+                if (!EditBox::AcceptsTyped(self->edit_.design(), static_cast<char32_t>(wp))) return 0;
                 break;
             case WM_LBUTTONDBLCLK: {
                 const LRESULT r = DefSubclassProc(h, msg, wp, lp);
@@ -176,7 +176,7 @@ public:
         MakeChild(L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL);
         ApplyFont(Font{});
         FillItems();
-        const int row = SystemRowHeight() + combo_.spec().extraRowHeight;
+        const int row = SystemRowHeight() + combo_.design().extraRowHeight;
         SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row);
         SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
         SetWindowSubclass(hwnd_, &ComboPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -209,7 +209,7 @@ protected:
     // The height given to the system is the box with its dropped-down list.
     Rect NativeRect() const override {
         Rect r = combo_.RawRect();
-        r.h = std::max(r.h, combo_.spec().totalHeight);
+        r.h = std::max(r.h, combo_.design().totalHeight);
         return r;
     }
     void OwnChanged(Prop p) override {
@@ -230,7 +230,7 @@ private:
     }
     void FillItems() {
         SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
-        for (const std::string& item : combo_.spec().items)
+        for (const std::string& item : combo_.design().items)
             SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
         SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.RawIndex()), 0);
     }
@@ -257,9 +257,9 @@ class ButtonPeer : public ControlPeer {
 public:
     ButtonPeer(FormHost& h, Button& b, int id) : ControlPeer(h, b, id), button_(b) {}
     void Create() override {
-        const DWORD kind = button_.spec().isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        const DWORD kind = button_.design().isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         MakeChild(L"BUTTON", Wide(button_.RawCaption()), kind | BS_CENTER | BS_VCENTER);
-        ApplyFont(button_.spec().font);
+        ApplyFont(button_.design().font);
     }
     bool OnCommand(WORD code) override {
         if (code != BN_CLICKED || host_.destroying()) return false;
@@ -287,7 +287,7 @@ public:
     SuperBtnPeer(FormHost& h, SuperBtn& b, int id) : ControlPeer(h, b, id), button_(b) {}
     void Create() override {
         MakeChild(L"BUTTON", Wide(button_.Caption()), BS_OWNERDRAW);
-        ApplyFont(button_.spec().font);
+        ApplyFont(button_.design().font);
         font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
         SetWindowSubclass(hwnd_, &SuperBtnPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
         LoadPictures();
@@ -314,7 +314,7 @@ public:
         const int push = (di.itemState & ODS_SELECTED) ? 1 : 0;
         HBITMAP picture = hover_ && picIn_ ? picIn_ : picOut_;
         int textLeft = rc.left;
-        const std::wstring caption = Wide(button_.spec().caption);
+        const std::wstring caption = Wide(button_.design().caption);
         if (picture) {
             BITMAP bm{};
             GetObjectW(picture, sizeof bm, &bm);
@@ -322,7 +322,7 @@ public:
             const int y = rc.top + (rc.bottom - rc.top - bm.bmHeight) / 2;
             HDC mem = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(mem, picture);
-            const Color t = button_.spec().transparent;  // RGB order
+            const Color t = button_.design().transparent;  // RGB order
             GdiTransparentBlt(dc, x + push, y + push, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight,
                               RGB((t >> 16) & 0xFF, (t >> 8) & 0xFF, t & 0xFF));
             SelectObject(mem, old);
@@ -330,7 +330,7 @@ public:
             textLeft = x + bm.bmWidth;
         }
         if (!caption.empty()) {
-            const SuperBtnDef& d = button_.spec();
+            const SuperBtnDef& d = button_.design();
             const Color color = hover_ ? d.colorOver : (di.itemState & ODS_FOCUS) ? d.colorFocus : d.colorOut;
             SetTextColor(dc, Ref(color));
             SetBkMode(dc, TRANSPARENT);
@@ -417,7 +417,7 @@ public:
     PicBoxPeer(FormHost& h, PicBox& p, int id) : ControlPeer(h, p, id), box_(p) {}
     ~PicBoxPeer() override { FreeImage(); }
     void Create() override {
-        MakeChild(kPicBoxClass, L"", box_.spec().border ? WS_BORDER : 0);
+        MakeChild(kPicBoxClass, L"", box_.design().border ? WS_BORDER : 0);
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         LoadImageBytes();
     }
@@ -536,7 +536,7 @@ private:
         HDC mem = CreateCompatibleDC(dc);
         HBITMAP canvas = CreateCompatibleBitmap(dc, std::max(w, 1), std::max(h, 1));
         HGDIOBJ old = SelectObject(mem, canvas);
-        const Color back = box_.spec().backColor;
+        const Color back = box_.design().backColor;
         FillRect(mem, &rc, back == kDefaultColor ? GetSysColorBrush(COLOR_BTNFACE) : host_.BrushOf(back));
         if (image_) {
             using namespace Gdiplus::DllExports;
@@ -544,7 +544,7 @@ private:
             GdipGetImageWidth(image_, &iw);
             GdipGetImageHeight(image_, &ih);
             int dw = static_cast<int>(iw), dh = static_cast<int>(ih), x = 0, y = 0;
-            if (box_.spec().centerShrink && iw > 0 && ih > 0) {
+            if (box_.design().centerShrink && iw > 0 && ih > 0) {
                 const double scale = std::min({1.0, double(w) / iw, double(h) / ih});
                 dw = static_cast<int>(iw * scale);
                 dh = static_cast<int>(ih * scale);
@@ -765,7 +765,7 @@ LRESULT CALLBACK FormTrampoline(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return host->Proc(h, msg, wp, lp);
 }
 
-std::wstring FormClassName(const Window& w) { return L"Dida." + Wide(w.spec().name); }
+std::wstring FormClassName(const Window& w) { return L"Dida." + Wide(w.design().name); }
 
 void RegisterFormClass(const std::wstring& name) {
     WNDCLASSEXW wc{};
@@ -829,7 +829,7 @@ FormHost::~FormHost() { Destroy(); }
 
 void FormHost::Create() {
     RegisterPeerClasses();
-    const WindowDef& d = window_.spec();
+    const WindowDef& d = window_.design();
     const std::wstring cls = FormClassName(window_);
     RegisterFormClass(cls);
 
@@ -936,7 +936,7 @@ void FormHost::Changed(Prop prop) {
     }
     case Prop::Visible:
         // The bar is a tool on top of everything: showing it must not take the focus from the user's work.
-        ShowWindow(hwnd_, window_.RawVisible() ? (window_.spec().inTaskbar ? SW_SHOW : SW_SHOWNA) : SW_HIDE);
+        ShowWindow(hwnd_, window_.RawVisible() ? (window_.design().inTaskbar ? SW_SHOW : SW_SHOWNA) : SW_HIDE);
         break;
     case Prop::Disable: EnableWindow(hwnd_, !window_.RawDisabled()); break;
     default: break;  // EscCloses is read when Esc is pressed
@@ -1028,7 +1028,7 @@ bool FormHost::PreTranslate(const MSG& msg) {
         if (droppedList) return false;
         for (const auto& p : peers_) {
             if (p->component().kind() != Kind::Button) continue;
-            if (!static_cast<Button&>(p->component()).spec().isDefault) continue;
+            if (!static_cast<Button&>(p->component()).design().isDefault) continue;
             if (!IsWindowVisible(p->hwnd()) || p->component().RawDisabled()) return false;
             SendMessageW(p->hwnd(), BM_CLICK, 0, 0);
             return true;
@@ -1110,11 +1110,11 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_NCHITTEST: {
         const LRESULT hit = DefWindowProcW(self, msg, wp, lp);
-        return hit == HTCLIENT && window_.spec().dragAnywhere ? HTCAPTION : hit;
+        return hit == HTCLIENT && window_.design().dragAnywhere ? HTCAPTION : hit;
     }
     case WM_NCLBUTTONDBLCLK:
         // The whole bar is its caption: a double-click on it must not maximise it.
-        if (wp == HTCAPTION && window_.spec().dragAnywhere && window_.spec().frame == Frame::None) return 0;
+        if (wp == HTCAPTION && window_.design().dragAnywhere && window_.design().frame == Frame::None) return 0;
         break;
     case WM_CLOSE:
         desk_.RequestClose(window_);

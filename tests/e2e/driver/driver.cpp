@@ -11,7 +11,6 @@
 //   children                      every child: class, id, client rectangle, visible, text
 //   text X Y                      the text of the smallest visible child at that client point of the bar
 //   settext X Y TEXT              sets it
-//   enabled X Y                   1 or 0: whether that child takes input
 //   select X Y INDEX              CB_SETCURSEL, then the selection-change notification to the parent
 //   click X Y                     a left click on the child at that client point
 //   tray MSG                      the tray callback with that mouse message (dblclk, lup, ldown, rup, rdown,
@@ -511,11 +510,6 @@ int Run(const Args& a) {
                                    SMTO_ABORTIFHUNG, 3000, &r) && r
                    ? 0
                    : 1;
-    }
-    if (c == L"enabled") {
-        const bool v = IsWindowEnabled(NeedChildAt(a)) != 0;
-        Print(v ? L"1" : L"0");
-        return v ? 0 : 1;
     }
     if (c == L"select") return Select(a);
     if (c == L"click") return Click(a);

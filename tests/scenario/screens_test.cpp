@@ -205,7 +205,9 @@ TEST_F(Warning, OpensOnlyWhenTheCountPassesThirtySeconds) {
         fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "关机"));
         const bool opened = fresh.RunUntil([&] { return p.warning.loaded(); }, 60000);
         EXPECT_EQ(opened, r.afterMs.has_value()) << r.seconds;
-        if (opened && r.afterMs) EXPECT_EQ(fresh.Monotonic() - armed, *r.afterMs) << r.seconds;
+        if (opened && r.afterMs) {
+            EXPECT_EQ(fresh.Monotonic() - armed, *r.afterMs) << r.seconds;
+        }
     }
 }
 

@@ -89,11 +89,11 @@ Bytes Wav(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits, const 
 }
 
 // Samples nobody would mistake for silence or for another test's.
-Bytes Pattern(std::size_t n, std::uint32_t seed) {
+Bytes Pattern(std::size_t n, std::uint32_t state) {
     Bytes s(n);
     for (std::size_t i = 0; i < n; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        s[i] = std::uint8_t(seed >> 16);
+        state = state * 1103515245u + 12345u;
+        s[i] = std::uint8_t(state >> 16);
     }
     return s;
 }

@@ -117,21 +117,20 @@ std::string RemainingTimeText(std::int32_t ms) {
     return ToText(hours) + "小时" + ToText(minutes) + "分" + ToText(seconds) + "秒";
 }
 
-void HideInputs(Program& p) {
-    p.main.标签设定.visible(false);
-    p.main.时1.visible(false);
-    p.main.分1.visible(false);
-    p.main.秒1.visible(false);
-    p.main.标签2.visible(true);
+namespace {
+// The time fields and their frame share one spot with the status label: one of the two shows.
+void ShowInputsOrStatus(Program& p, bool inputs) {
+    p.main.标签设定.visible(inputs);
+    p.main.时1.visible(inputs);
+    p.main.分1.visible(inputs);
+    p.main.秒1.visible(inputs);
+    p.main.标签2.visible(!inputs);
 }
+}  // namespace
 
-void ShowInputs(Program& p) {
-    p.main.标签设定.visible(true);
-    p.main.时1.visible(true);
-    p.main.分1.visible(true);
-    p.main.秒1.visible(true);
-    p.main.标签2.visible(false);
-}
+void HideInputs(Program& p) { ShowInputsOrStatus(p, false); }
+
+void ShowInputs(Program& p) { ShowInputsOrStatus(p, true); }
 
 void ResetFlashing(Program& p) {
     p.main.时钟闪烁.Interval(0);

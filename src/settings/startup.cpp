@@ -59,13 +59,17 @@ void StartupLoad(Program& p) {
 // Each field write runs that field's content-changed handler, which also takes back the action.
 void 组合框类型_SelChange(Program& p) {
     MainForm& m = p.main;
+    // Each field write runs that field's content-changed handler, exactly as typing would.
+    auto fill = [&](const std::string& h, const std::string& mi, const std::string& s, const char* kindCode) {
+        m.时1.Content(h);
+        m.分1.Content(mi);
+        m.秒1.Content(s);
+        ShowInputs(p);
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, kindCode);
+    };
     switch (m.组合框类型.CurrentIndex()) {
     case 0:
-        m.时1.Content("0");
-        m.分1.Content("30");
-        m.秒1.Content("0");
-        ShowInputs(p);
-        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, "0");
+        fill("0", "30", "0", "0");
         break;
     case 1: {
         m.标签2.visible(false);
@@ -77,20 +81,12 @@ void 组合框类型_SelChange(Program& p) {
             minute = 0;
             hour = (hour + 1) % 24;
         }
-        m.时1.Content(ToText(hour));
-        m.分1.Content(ToText(minute));
-        m.秒1.Content("0");
-        ShowInputs(p);
-        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, "1");
+        fill(ToText(hour), ToText(minute), "0", "1");
         break;
     }
     case 2:
         m.标签2.Caption("");
-        m.时1.Content("0");
-        m.分1.Content("0");
-        m.秒1.Content("0");
-        ShowInputs(p);
-        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, "2");
+        fill("0", "0", "0", "2");
         break;
     default:
         break;

@@ -15,8 +15,10 @@ bool SameBytes(Blob a, Blob b) {
 Component::Component(Window* owner, Kind kind, CommonDef def)
     : owner_(owner), kind_(kind), def_(std::move(def)), rect_(def_.rect), visible_(def_.visible),
       disabled_(def_.disabled) {
-    if (owner_ == nullptr) owner_ = static_cast<Window*>(this);  // a window owns itself
-    else owner_->Register(this);
+    if (owner_ == nullptr)
+        owner_ = static_cast<Window*>(this);  // a window owns itself
+    else
+        owner_->Register(this);
 }
 
 void Component::Touch() const {
@@ -35,21 +37,45 @@ void Component::Reset() {
     mousePointer_ = 0;
 }
 
-int Component::left() const { Touch(); return rect_.x; }
+int Component::left() const {
+    Touch();
+    return rect_.x;
+}
 void Component::left(int v) { Set(rect_.x, v, Prop::Left); }
-int Component::top() const { Touch(); return rect_.y; }
+int Component::top() const {
+    Touch();
+    return rect_.y;
+}
 void Component::top(int v) { Set(rect_.y, v, Prop::Top); }
-int Component::width() const { Touch(); return rect_.w; }
+int Component::width() const {
+    Touch();
+    return rect_.w;
+}
 void Component::width(int v) { Set(rect_.w, std::max(0, v), Prop::Width); }
-int Component::height() const { Touch(); return rect_.h; }
+int Component::height() const {
+    Touch();
+    return rect_.h;
+}
 void Component::height(int v) { Set(rect_.h, std::max(0, v), Prop::Height); }
-std::string Component::tag() const { Touch(); return tag_; }
+std::string Component::tag() const {
+    Touch();
+    return tag_;
+}
 void Component::tag(const std::string& v) { Set(tag_, v, Prop::Tag); }
-bool Component::visible() const { Touch(); return visible_; }
+bool Component::visible() const {
+    Touch();
+    return visible_;
+}
 void Component::visible(bool v) { Set(visible_, v, Prop::Visible); }
-bool Component::disable() const { Touch(); return disabled_; }
+bool Component::disable() const {
+    Touch();
+    return disabled_;
+}
 void Component::disable(bool v) { Set(disabled_, v, Prop::Disable); }
-int Component::MousePointer() const { Touch(); return mousePointer_; }
+int Component::MousePointer() const {
+    Touch();
+    return mousePointer_;
+}
 void Component::MousePointer(int v) { Set(mousePointer_, v, Prop::MousePointer); }
 
 int Component::CommonByIndex(int index) const {

@@ -12,9 +12,9 @@ namespace dida {
 
 class Window;
 
-using Color = std::uint32_t;  // 0x00BBGGRR, as the logic writes colours
+using Color = std::uint32_t;                         // 0x00BBGGRR, as the logic writes colours
 inline constexpr Color kDefaultColor = 0xFFFFFFFFu;  // the system's colour for that part of the control
-using Blob = std::span<const std::uint8_t>;             // a whole picture / icon / sound file image
+using Blob = std::span<const std::uint8_t>;          // a whole picture / icon / sound file image
 bool SameBytes(Blob a, Blob b);
 
 struct Rect {
@@ -35,9 +35,32 @@ enum class Kind { Window, Label, EditBox, PicBox, Button, ComboBox, CommonDlg, T
 
 // Properties a peer is told about when they change.
 enum class Prop {
-    Left, Top, Width, Height, Tag, Visible, Disable, MousePointer,  // common, indices 0..7
-    Caption, TextColor, Content, CurrentIndex, Items, Interval, Picture, PlayAnimation,
-    PicOut, PicIn, ToolTip, FileName, Icon, TipText, InTray, Checked, Disabled, EscCloses
+    Left,
+    Top,
+    Width,
+    Height,
+    Tag,
+    Visible,
+    Disable,
+    MousePointer,  // common, indices 0..7
+    Caption,
+    TextColor,
+    Content,
+    CurrentIndex,
+    Items,
+    Interval,
+    Picture,
+    PlayAnimation,
+    PicOut,
+    PicIn,
+    ToolTip,
+    FileName,
+    Icon,
+    TipText,
+    InTray,
+    Checked,
+    Disabled,
+    EscCloses
 };
 
 class ComponentPeer {

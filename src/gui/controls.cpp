@@ -11,9 +11,15 @@ Label::Label(Window* owner, CommonDef common, LabelDef def)
     : Component(owner, Kind::Label, std::move(common)), design_(std::move(def)) {
     Label::Reset();
 }
-std::string Label::Caption() const { Touch(); return caption_; }
+std::string Label::Caption() const {
+    Touch();
+    return caption_;
+}
 void Label::Caption(const std::string& v) { Set(caption_, v, Prop::Caption); }
-Color Label::TextColor() const { Touch(); return textColor_; }
+Color Label::TextColor() const {
+    Touch();
+    return textColor_;
+}
 void Label::TextColor(Color v) { Set(textColor_, v, Prop::TextColor); }
 void Label::Reset() {
     Component::Reset();
@@ -26,14 +32,20 @@ EditBox::EditBox(Window* owner, CommonDef common, EditDef def)
     : Component(owner, Kind::EditBox, std::move(common)), design_(std::move(def)) {
     EditBox::Reset();
 }
-std::string EditBox::Content() const { Touch(); return content_; }
+std::string EditBox::Content() const {
+    Touch();
+    return content_;
+}
 void EditBox::Content(const std::string& v) {
     Touch();
     content_ = v;
     Notify(Prop::Content);
     if (onChange) onChange();
 }
-Color EditBox::TextColor() const { Touch(); return textColor_; }
+Color EditBox::TextColor() const {
+    Touch();
+    return textColor_;
+}
 void EditBox::TextColor(Color v) { Set(textColor_, v, Prop::TextColor); }
 void EditBox::UserEdited(const std::string& text) {
     if (!window()->loaded()) return;
@@ -62,14 +74,22 @@ std::string ComboBox::Content() const {
     Touch();
     return index_ >= 0 && index_ < static_cast<int>(design_.items.size()) ? design_.items[index_] : std::string();
 }
-int ComboBox::CurrentIndex() const { Touch(); return index_; }
+int ComboBox::CurrentIndex() const {
+    Touch();
+    return index_;
+}
 void ComboBox::CurrentIndex(int v) {
     const int count = static_cast<int>(design_.items.size());
-    if (v < 0 || count == 0) v = -1;
-    else if (v >= count) v = count - 1;
+    if (v < 0 || count == 0)
+        v = -1;
+    else if (v >= count)
+        v = count - 1;
     Set(index_, v, Prop::CurrentIndex);
 }
-const std::vector<std::string>& ComboBox::Items() const { Touch(); return design_.items; }
+const std::vector<std::string>& ComboBox::Items() const {
+    Touch();
+    return design_.items;
+}
 void ComboBox::UserSelected(int index) {
     if (!window()->loaded()) return;
     index_ = index;
@@ -88,13 +108,19 @@ PicBox::PicBox(Window* owner, CommonDef common, PicBoxDef def)
     : Component(owner, Kind::PicBox, std::move(common)), design_(def) {
     PicBox::Reset();
 }
-Blob PicBox::Picture() const { Touch(); return picture_; }
+Blob PicBox::Picture() const {
+    Touch();
+    return picture_;
+}
 void PicBox::Picture(Blob v) {
     Touch();
     picture_ = v;  // assigning a picture always replaces what is shown, also the same one again
     Notify(Prop::Picture);
 }
-bool PicBox::PlayAnimation() const { Touch(); return playAnimation_; }
+bool PicBox::PlayAnimation() const {
+    Touch();
+    return playAnimation_;
+}
 void PicBox::PlayAnimation(bool v) {
     Touch();
     playAnimation_ = v;
@@ -111,7 +137,10 @@ Button::Button(Window* owner, CommonDef common, ButtonDef def)
     : Component(owner, Kind::Button, std::move(common)), design_(std::move(def)) {
     Button::Reset();
 }
-std::string Button::Caption() const { Touch(); return caption_; }
+std::string Button::Caption() const {
+    Touch();
+    return caption_;
+}
 void Button::Caption(const std::string& v) { Set(caption_, v, Prop::Caption); }
 void Button::UserClicked() {
     if (window()->loaded() && !RawDisabled() && onClick) onClick();
@@ -126,12 +155,32 @@ SuperBtn::SuperBtn(Window* owner, CommonDef common, SuperBtnDef def)
     : Component(owner, Kind::SuperBtn, std::move(common)), design_(std::move(def)) {
     SuperBtn::Reset();
 }
-std::string SuperBtn::Caption() const { Touch(); return design_.caption; }
-Blob SuperBtn::PicOut() const { Touch(); return picOut_; }
-void SuperBtn::PicOut(Blob v) { Touch(); picOut_ = v; Notify(Prop::PicOut); }
-Blob SuperBtn::PicIn() const { Touch(); return picIn_; }
-void SuperBtn::PicIn(Blob v) { Touch(); picIn_ = v; Notify(Prop::PicIn); }
-std::string SuperBtn::ToolTip() const { Touch(); return toolTip_; }
+std::string SuperBtn::Caption() const {
+    Touch();
+    return design_.caption;
+}
+Blob SuperBtn::PicOut() const {
+    Touch();
+    return picOut_;
+}
+void SuperBtn::PicOut(Blob v) {
+    Touch();
+    picOut_ = v;
+    Notify(Prop::PicOut);
+}
+Blob SuperBtn::PicIn() const {
+    Touch();
+    return picIn_;
+}
+void SuperBtn::PicIn(Blob v) {
+    Touch();
+    picIn_ = v;
+    Notify(Prop::PicIn);
+}
+std::string SuperBtn::ToolTip() const {
+    Touch();
+    return toolTip_;
+}
 void SuperBtn::ToolTip(const std::string& v) { Set(toolTip_, v, Prop::ToolTip); }
 void SuperBtn::UserClicked() {
     if (window()->loaded() && !RawDisabled() && onClick) onClick();
@@ -149,7 +198,10 @@ Timer::Timer(Window* owner, std::string name, int designInterval)
       design_(std::max(0, designInterval)) {
     Timer::Reset();
 }
-int Timer::Interval() const { Touch(); return interval_; }
+int Timer::Interval() const {
+    Touch();
+    return interval_;
+}
 void Timer::Interval(int v) { Set(interval_, std::max(0, v), Prop::Interval); }
 void Timer::Expired() {
     if (window()->loaded() && interval_ > 0 && onTick) onTick();
@@ -164,9 +216,15 @@ CommonDlg::CommonDlg(Window* owner, std::string name, CommonDlgDef def)
     : Component(owner, Kind::CommonDlg, CommonDef{std::move(name), {}, false, false, false}), design_(std::move(def)) {
     CommonDlg::Reset();
 }
-std::string CommonDlg::FileName() const { Touch(); return fileName_; }
+std::string CommonDlg::FileName() const {
+    Touch();
+    return fileName_;
+}
 void CommonDlg::FileName(const std::string& v) { Set(fileName_, v, Prop::FileName); }
-int CommonDlg::DialogType() const { Touch(); return std::clamp(design_.dialogType, 0, 3); }
+int CommonDlg::DialogType() const {
+    Touch();
+    return std::clamp(design_.dialogType, 0, 3);
+}
 void CommonDlg::Reset() {
     Component::Reset();
     fileName_ = design_.fileName;
@@ -177,19 +235,40 @@ TrayIcon::TrayIcon(Window* owner, std::string name, TrayIconDef def)
     : Component(owner, Kind::TrayIcon, CommonDef{std::move(name), {}, false, false, false}), design_(std::move(def)) {
     TrayIcon::Reset();
 }
-Blob TrayIcon::Icon() const { Touch(); return icon_; }
-void TrayIcon::Icon(Blob v) { Touch(); icon_ = v; Notify(Prop::Icon); }
-std::string TrayIcon::TipText() const { Touch(); return tipText_; }
+Blob TrayIcon::Icon() const {
+    Touch();
+    return icon_;
+}
+void TrayIcon::Icon(Blob v) {
+    Touch();
+    icon_ = v;
+    Notify(Prop::Icon);
+}
+std::string TrayIcon::TipText() const {
+    Touch();
+    return tipText_;
+}
 void TrayIcon::TipText(const std::string& v) { Set(tipText_, v, Prop::TipText); }
-bool TrayIcon::InTray() const { Touch(); return inTray_; }
+bool TrayIcon::InTray() const {
+    Touch();
+    return inTray_;
+}
 void TrayIcon::InTray(bool v) { Set(inTray_, v, Prop::InTray); }
 void TrayIcon::UserEvent(int event, int x, int y) {
     if (!window()->loaded()) return;
     switch (event) {
-    case 0: if (onClick) onClick(); break;
-    case 1: if (onDblClick) onDblClick(); break;
-    case 2: if (onRightUp) onRightUp(); break;
-    case 3: if (onMouseMove) onMouseMove(x, y); break;
+    case 0:
+        if (onClick) onClick();
+        break;
+    case 1:
+        if (onDblClick) onDblClick();
+        break;
+    case 2:
+        if (onRightUp) onRightUp();
+        break;
+    case 3:
+        if (onMouseMove) onMouseMove(x, y);
+        break;
     default: break;
     }
 }
@@ -206,13 +285,25 @@ MenuItem::MenuItem(Window* owner, std::string name, MenuDef def)
       design_(std::move(def)) {
     MenuItem::Reset();
 }
-std::string MenuItem::Caption() const { Touch(); return caption_; }
+std::string MenuItem::Caption() const {
+    Touch();
+    return caption_;
+}
 void MenuItem::Caption(const std::string& v) { Set(caption_, v, Prop::Caption); }
-bool MenuItem::Checked() const { Touch(); return checked_; }
+bool MenuItem::Checked() const {
+    Touch();
+    return checked_;
+}
 void MenuItem::Checked(bool v) { Set(checked_, v, Prop::Checked); }
-bool MenuItem::Disabled() const { Touch(); return disabledItem_; }
+bool MenuItem::Disabled() const {
+    Touch();
+    return disabledItem_;
+}
 void MenuItem::Disabled(bool v) { Set(disabledItem_, v, Prop::Disabled); }
-bool MenuItem::Visible() const { Touch(); return shown_; }
+bool MenuItem::Visible() const {
+    Touch();
+    return shown_;
+}
 void MenuItem::Visible(bool v) { Set(shown_, v, Prop::Visible); }
 void MenuItem::UserChose() {
     if (window()->loaded() && !disabledItem_ && onChosen) onChosen();

@@ -52,8 +52,8 @@ struct EditDef {
     bool border = true;
     bool multiLine = false;
     bool readOnly = false;
-    bool integerOnly = false;      // only digits and '-' are accepted as typed characters
-    bool hideSelection = true;     // selection hidden while the field has no focus
+    bool integerOnly = false;   // only digits and '-' are accepted as typed characters
+    bool hideSelection = true;  // selection hidden while the field has no focus
 };
 
 class EditBox : public Component {
@@ -89,8 +89,8 @@ private:
 struct ComboDef {
     std::vector<std::string> items;
     int index = -1;
-    int extraRowHeight = 0;   // pixels added to the system's row height
-    int totalHeight = 160;    // box plus dropped-down list
+    int extraRowHeight = 0;  // pixels added to the system's row height
+    int totalHeight = 160;   // box plus dropped-down list
 };
 
 class ComboBox : public Component {
@@ -175,7 +175,7 @@ struct SuperBtnDef {
     std::string toolTip;
     Font font;
     Color colorOut = 0, colorOver = 0, colorFocus = 0;  // text colour per state
-    Color transparent = 0xFF00FF;                      // magenta in the pictures is not drawn (RGB order)
+    Color transparent = 0xFF00FF;                       // magenta in the pictures is not drawn (RGB order)
 };
 
 class SuperBtn : public Component {

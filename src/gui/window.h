@@ -58,10 +58,10 @@ public:
     std::function<void()> onDestroying;
 
     // Life cycle, driven by the desktop's LoadWindow / UnloadWindow.
-    void BeginLoad();        // every component back to its definition; loaded
-    void MarkClosing();      // UnloadWindow was called, the close is queued
-    void FinishDestroy();    // about-to-be-destroyed ran; components detached from their peers
-    void RaiseCreated();     // created, then position changed, then size changed, while still loaded
+    void BeginLoad();      // every component back to its definition; loaded
+    void MarkClosing();    // UnloadWindow was called, the close is queued
+    void FinishDestroy();  // about-to-be-destroyed ran; components detached from their peers
+    void RaiseCreated();   // created, then position changed, then size changed, while still loaded
     // A close request from the system or Esc: asks the close-query handler.
     bool QueryClose();
 

@@ -114,9 +114,7 @@ std::string ToText(bool v) { return v ? "真" : "假"; }
 
 double ToNumber(const std::string& text) { return ParseLeadingNumber(FoldFullWidth(text)); }
 
-std::int32_t ToInteger(const std::string& text) {
-    return SaturateToInt32(ParseLeadingInteger(FoldFullWidth(text)));
-}
+std::int32_t ToInteger(const std::string& text) { return SaturateToInt32(ParseLeadingInteger(FoldFullWidth(text))); }
 
 std::int32_t ToInteger(double v) {
     if (std::isnan(v)) return 0;

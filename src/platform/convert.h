@@ -8,9 +8,9 @@ namespace dida {
 
 std::string ToText(std::int32_t v);
 std::string ToText(std::int64_t v);
-std::string ToText(double v);         // 13 significant digits, whole numbers without a point
-std::string ToTextSingle(float v);    // 6 significant digits
-std::string ToText(bool v);           // "真" / "假"
+std::string ToText(double v);       // 13 significant digits, whole numbers without a point
+std::string ToTextSingle(float v);  // 6 significant digits
+std::string ToText(bool v);         // "真" / "假"
 inline std::string ToText(const std::string& v) { return v; }
 inline std::string ToText(const char* v) { return v; }
 
@@ -22,8 +22,8 @@ inline double ToNumber(bool v) { return v ? 1.0 : 0.0; }
 
 std::int32_t ToInteger(const std::string& text);  // full-width folded, leading integer, else 0
 inline std::int32_t ToInteger(const char* text) { return ToInteger(std::string(text)); }
-std::int32_t ToInteger(double v);                  // truncated toward zero (saturating at the range)
-std::int32_t ToInteger(std::int64_t v);            // the low 32 bits
+std::int32_t ToInteger(double v);        // truncated toward zero (saturating at the range)
+std::int32_t ToInteger(std::int64_t v);  // the low 32 bits
 inline std::int32_t ToInteger(bool v) { return v ? 1 : 0; }
 
 // a mod b mod c …: truncated remainders; a divisor of 0 is the fatal error "不能求余数于零".

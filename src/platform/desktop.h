@@ -25,10 +25,30 @@ struct InputTarget {
     std::int32_t* i32 = nullptr;
     std::int64_t* i64 = nullptr;
     double* dbl = nullptr;
-    static InputTarget Of(std::string& v) { InputTarget t; t.type = Type::Text; t.text = &v; return t; }
-    static InputTarget Of(std::int32_t& v) { InputTarget t; t.type = Type::Int32; t.i32 = &v; return t; }
-    static InputTarget Of(std::int64_t& v) { InputTarget t; t.type = Type::Int64; t.i64 = &v; return t; }
-    static InputTarget Of(double& v) { InputTarget t; t.type = Type::Double; t.dbl = &v; return t; }
+    static InputTarget Of(std::string& v) {
+        InputTarget t;
+        t.type = Type::Text;
+        t.text = &v;
+        return t;
+    }
+    static InputTarget Of(std::int32_t& v) {
+        InputTarget t;
+        t.type = Type::Int32;
+        t.i32 = &v;
+        return t;
+    }
+    static InputTarget Of(std::int64_t& v) {
+        InputTarget t;
+        t.type = Type::Int64;
+        t.i64 = &v;
+        return t;
+    }
+    static InputTarget Of(double& v) {
+        InputTarget t;
+        t.type = Type::Double;
+        t.dbl = &v;
+        return t;
+    }
 };
 
 class Desktop {
@@ -36,10 +56,10 @@ public:
     virtual ~Desktop() = default;
 
     // Clock.
-    virtual DateTime Now() = 0;                 // local time, whole seconds
-    virtual std::int32_t TickCount() = 0;       // ms since the system started, wraps
-    virtual void Delay(int ms) = 0;             // blocks; no events run
-    virtual void ProcessEvents() = 0;           // runs what is waiting, leaves a quit queued
+    virtual DateTime Now() = 0;            // local time, whole seconds
+    virtual std::int32_t TickCount() = 0;  // ms since the system started, wraps
+    virtual void Delay(int ms) = 0;        // blocks; no events run
+    virtual void ProcessEvents() = 0;      // runs what is waiting, leaves a quit queued
 
     // Dialogs and windows.
     virtual int ShowMessage(const std::string& text, int style = 0, const std::string& title = "") = 0;

@@ -41,13 +41,13 @@ std::optional<MidiFile> ParseMidi(Blob bytes);
 
 struct MidiEvent {
     enum class Type { Channel, SysEx, Meta };
-    std::uint64_t tick = 0;       // absolute, from the start of the piece
+    std::uint64_t tick = 0;  // absolute, from the start of the piece
     Type type = Type::Channel;
-    std::uint8_t status = 0;      // channel status byte; 0xF0 / 0xF7 for system exclusive; 0xFF for meta
-    std::uint8_t data1 = 0;       // channel messages: the data bytes (data2 unused by one-byte messages)
+    std::uint8_t status = 0;  // channel status byte; 0xF0 / 0xF7 for system exclusive; 0xFF for meta
+    std::uint8_t data1 = 0;   // channel messages: the data bytes (data2 unused by one-byte messages)
     std::uint8_t data2 = 0;
-    std::uint8_t metaType = 0;    // meta events only
-    Blob payload;                 // system exclusive and meta events: the bytes after the length
+    std::uint8_t metaType = 0;  // meta events only
+    Blob payload;               // system exclusive and meta events: the bytes after the length
     std::uint16_t track = 0;
 
     // The packed form a MIDI output takes: status | data1 << 8 | data2 << 16.
@@ -82,8 +82,8 @@ std::optional<MpegHeader> ParseMpegHeader(std::uint32_t word);
 
 struct MpegFrame {
     MpegHeader header;
-    Blob bytes;               // the whole frame, header included
-    std::size_t offset = 0;   // where it starts in the scanned bytes
+    Blob bytes;              // the whole frame, header included
+    std::size_t offset = 0;  // where it starts in the scanned bytes
 };
 
 // Walks an MP3 file image frame by frame: skips ID3v2 tags at the start, skips junk up to the next

@@ -128,13 +128,13 @@ char32_t FoldFullWidthChar(char32_t c) {
     // A1AB), so the first folds to nothing and the second to '~' only through A1AB.
     if (c >= 0xFF01 && c <= 0xFF5D && c != 0xFF04) return c - 0xFF01 + 0x21;
     switch (c) {
-        case 0xFFE5: return U'$';    // A3A4
-        case 0xFFE3: return U'~';    // A3FE
-        case 0x3000: return U' ';    // A1A1
-        case 0xFF5E: return U'~';    // A1AB
-        case 0x2606: return U'*';    // A1EE
-        case 0x2605: return U'*';    // A1EF
-        default: return c;
+    case 0xFFE5: return U'$';  // A3A4
+    case 0xFFE3: return U'~';  // A3FE
+    case 0x3000: return U' ';  // A1A1
+    case 0xFF5E: return U'~';  // A1AB
+    case 0x2606: return U'*';  // A1EE
+    case 0x2605: return U'*';  // A1EF
+    default: return c;
     }
 }
 

@@ -5,8 +5,8 @@
 
 namespace dida {
 
-std::u16string Utf8ToUtf16(std::string_view s);   // invalid bytes become U+FFFD
-std::string Utf16ToUtf8(std::u16string_view s);    // lone surrogates become U+FFFD
+std::u16string Utf8ToUtf16(std::string_view s);  // invalid bytes become U+FFFD
+std::string Utf16ToUtf8(std::u16string_view s);  // lone surrogates become U+FFFD
 std::u32string Utf8ToUtf32(std::string_view s);
 std::string Utf32ToUtf8(std::u32string_view s);
 

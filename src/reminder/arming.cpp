@@ -53,8 +53,8 @@ void ClearIfSeparator(Program& p) {
 bool ConfirmShortRing(Program& p) {
     const bool sounding = SameBytes(p.main.超级按钮开始.PicOut(), media::kSpeakerWaves);
     if (!sounding || ToNumber(p.main.标签闹铃时长.Caption()) - 3 > 0.0000001) return true;
-    const std::string text = "你的闹钟响铃时间太短，只有 " + p.main.标签闹铃时长.Caption() +
-                             " 秒，点“是”继续，点“否”返回操作。";
+    const std::string text =
+        "你的闹钟响铃时间太短，只有 " + p.main.标签闹铃时长.Caption() + " 秒，点“是”继续，点“否”返回操作。";
     return p.desk.ShowMessage(text, kYesNoQuestion, "响铃时间过短") != kNo;
 }
 
@@ -152,9 +152,9 @@ void 时间框_Change(Program& p, EditBox& field) {
     p.vars.todayYearText = ToText(YearOf(now));
     p.vars.todayMonthText = ToText(MonthOf(now));
     p.vars.todayDayText = ToText(DayOf(now));
-    p.vars.targetTime = ToDateTime(p.vars.todayYearText + "年" + p.vars.todayMonthText + "月" + p.vars.todayDayText +
-                                   "日" + p.main.时1.Content() + "时" + p.main.分1.Content() + "分" +
-                                   p.main.秒1.Content() + "秒");
+    p.vars.targetTime =
+        ToDateTime(p.vars.todayYearText + "年" + p.vars.todayMonthText + "月" + p.vars.todayDayText + "日" +
+                   p.main.时1.Content() + "时" + p.main.分1.Content() + "分" + p.main.秒1.Content() + "秒");
     p.vars.warningTime = AddToDateTime(p.vars.targetTime, kUnitSecond, -30);
 }
 

@@ -18,9 +18,7 @@ constexpr std::int64_t kSecondsPerHour = 3600;
 // missed meanwhile are not made up for.
 constexpr std::int32_t kMaxTickGapMs = 60000;
 
-bool WarningEnabled(Program& p) {
-    return p.main.组合框声音.Content() == "关机" && p.main.关机前30秒提醒.Checked();
-}
+bool WarningEnabled(Program& p) { return p.main.组合框声音.Content() == "关机" && p.main.关机前30秒提醒.Checked(); }
 
 // A time field as the clock writes it: decimal digits without a leading zero, within range.
 std::optional<int> ClockField(const std::string& text, int max) {
@@ -40,8 +38,8 @@ std::int32_t TickDiff(std::int32_t later, std::int32_t earlier) {
 
 // What a clock-watching tick knows of the one before it.
 struct TickSpan {
-    bool fresh = false;          // the previous tick came at most a minute earlier
-    std::int64_t previous = 0;   // its local time, in seconds
+    bool fresh = false;         // the previous tick came at most a minute earlier
+    std::int64_t previous = 0;  // its local time, in seconds
     std::int64_t now = 0;
     DateTime nowTime = 0;
 };

@@ -68,9 +68,7 @@ void 组合框类型_SelChange(Program& p) {
         p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, kindCode);
     };
     switch (m.组合框类型.CurrentIndex()) {
-    case 0:
-        fill("0", "30", "0", "0");
-        break;
+    case 0: fill("0", "30", "0", "0"); break;
     case 1: {
         m.标签2.visible(false);
         // A minute from now; at minute 59 that is the start of the next hour.
@@ -88,8 +86,7 @@ void 组合框类型_SelChange(Program& p) {
         m.标签2.Caption("");
         fill("0", "0", "0", "2");
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

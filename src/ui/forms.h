@@ -87,8 +87,8 @@ struct WarningForm : Window {
 };
 
 inline constexpr Color kRgbBlack = 0x000000;
-inline constexpr Color kRgbRed = 0x0000FF;       // 0x00BBGGRR
+inline constexpr Color kRgbRed = 0x0000FF;  // 0x00BBGGRR
 inline constexpr Color kRgbWhite = 0xFFFFFF;
-inline constexpr Color kRgbOrange = 0x0080FF;    // #FF8000
+inline constexpr Color kRgbOrange = 0x0080FF;  // #FF8000
 
 }  // namespace dida

@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size >= sizeof(std::int64_t)) {
         std::int64_t w;
         std::memcpy(&w, data, sizeof w);
-        if (static_cast<std::uint32_t>(dida::ToInteger(w)) != static_cast<std::uint32_t>(w & 0xFFFFFFFF))
-            std::abort();
+        if (static_cast<std::uint32_t>(dida::ToInteger(w)) != static_cast<std::uint32_t>(w & 0xFFFFFFFF)) std::abort();
     }
     return 0;
 }

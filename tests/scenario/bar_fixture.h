@@ -41,7 +41,9 @@ struct Bar : ::testing::Test {
     std::optional<std::string> Stored(const std::string& name) {
         return desk.registry().Text(kCurrentUser, std::string(kOptionsKey) + "\\" + name);
     }
-    std::optional<std::string> RunEntry() { return desk.registry().Text(kLocalMachine, std::string(kRunKey) + "\\TORV"); }
+    std::optional<std::string> RunEntry() {
+        return desk.registry().Text(kLocalMachine, std::string(kRunKey) + "\\TORV");
+    }
 
     // ---- the user
     void PickKind(const std::string& kind) { desk.Select(bar().组合框类型, IndexOf(bar().组合框类型, kind)); }

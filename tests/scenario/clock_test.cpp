@@ -50,8 +50,8 @@ TEST_F(Clock, HourlyFiresEveryHourAndWarnsHalfAMinuteBefore) {
         std::vector<std::int64_t> expectedFires, expectedWarnings;
         for (int hour : {14, 15, 16}) {
             const std::int64_t fire = MsBetween(start, At(2015, 11, 5, hour, r.fireMinute, 0));
-            const std::int64_t warn = MsBetween(start, At(2015, 11, 5, r.warnMinute == 59 ? hour - 1 : hour,
-                                                           r.warnMinute, 30));
+            const std::int64_t warn =
+                MsBetween(start, At(2015, 11, 5, r.warnMinute == 59 ? hour - 1 : hour, r.warnMinute, 30));
             if (fire > 1000 && fire <= end) expectedFires.push_back(fire);
             if (warn > 1000 && warn <= end) expectedWarnings.push_back(warn);
         }
@@ -91,7 +91,8 @@ TEST_F(Clock, AtASetTimeLaterTodayFiresOnceAtThatSecond) {
     SetTime("14", "10", "5");
     PickAction("布谷鸟");
     desk.Advance(MsBetween(start, At(2015, 11, 6, 15, 0, 0)));
-    EXPECT_EQ(LoopStarts(media::kBuiltinSound2), std::vector<std::int64_t>{MsBetween(start, At(2015, 11, 5, 14, 10, 5))});
+    EXPECT_EQ(LoopStarts(media::kBuiltinSound2),
+              std::vector<std::int64_t>{MsBetween(start, At(2015, 11, 5, 14, 10, 5))});
 }
 
 TEST_F(Clock, TimesNoClockShowsNeverFire) {

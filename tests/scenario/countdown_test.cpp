@@ -244,8 +244,8 @@ TEST_F(Countdown, ShortRingIsQuestionedUpToThreeSeconds) {
         fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "嘀嗒叫"));
         ASSERT_EQ(fresh.messages().size(), r.asks ? 1u : 0u) << r.duration;
         if (r.asks) {
-            EXPECT_EQ(fresh.messages()[0].text, std::string("你的闹钟响铃时间太短，只有 ") + r.duration +
-                                                    " 秒，点“是”继续，点“否”返回操作。");
+            EXPECT_EQ(fresh.messages()[0].text,
+                      std::string("你的闹钟响铃时间太短，只有 ") + r.duration + " 秒，点“是”继续，点“否”返回操作。");
             EXPECT_EQ(fresh.messages()[0].title, "响铃时间过短");
             EXPECT_EQ(fresh.messages()[0].style, 0x24);
         }

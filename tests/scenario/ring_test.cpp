@@ -78,7 +78,8 @@ TEST_F(Ring, MusicRepeatsWithoutEndOrFallsBackToTheFirstChime) {
     for (const auto& r : rows) {
         HeadlessDesktop fresh;
         fresh.AddFile("C:\\music\\a.mp3");
-        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "MP3路径", RegValue{RegType::Sz, "C:\\music\\a.mp3", 0, {}});
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "MP3路径",
+                                  RegValue{RegType::Sz, "C:\\music\\a.mp3", 0, {}});
         Program p(fresh);
         p.Start();
         fresh.TypeInto(p.main.分1, "\b\b0");

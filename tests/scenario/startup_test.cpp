@@ -9,7 +9,8 @@ using Startup = Bar;
 TEST_F(Startup, EmptyRegistryGivesEveryOptionOffAndTheCountdownKind) {
     Start(At(2015, 11, 5, 14, 8, 42));
     MainForm& m = bar();
-    for (MenuItem* item : {&m.随系统启动, &m.气泡提醒, &m.无操作时长鸣, &m.全屏时屏蔽ESC, &m.软件静音运行, &m.关机前30秒提醒})
+    for (MenuItem* item :
+         {&m.随系统启动, &m.气泡提醒, &m.无操作时长鸣, &m.全屏时屏蔽ESC, &m.软件静音运行, &m.关机前30秒提醒})
         EXPECT_FALSE(item->Checked()) << item->name();
     EXPECT_EQ(m.超级按钮开始.ToolTip(), "停止当前音乐");
     EXPECT_TRUE(SameBytes(m.超级按钮开始.PicOut(), media::kSpeakerWaves));

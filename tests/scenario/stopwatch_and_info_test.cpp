@@ -127,7 +127,9 @@ TEST(InfoBoxes, MenuShowsUptimeAndAboutBoxes) {
     EXPECT_EQ(desk.messages()[1].title, "关于嘀嗒");
     EXPECT_EQ(desk.messages()[1].style, 0x40);
     const std::string& about = desk.messages()[1].text;
-    EXPECT_EQ(about.rfind(std::string(34, '-') + "\r\n        嘀嗒迷你闹钟 V1.31\r\n" + std::string(34, '-') + "\r\n\r\n", 0), 0u);
+    EXPECT_EQ(
+        about.rfind(std::string(34, '-') + "\r\n        嘀嗒迷你闹钟 V1.31\r\n" + std::string(34, '-') + "\r\n\r\n", 0),
+        0u);
     EXPECT_NE(about.find("如使用中有任何问题，请反馈到："), std::string::npos);
 }
 

@@ -149,7 +149,8 @@ TEST_F(Timing, SleepingAcrossTheMomentSkipsItUntilTheNextDay) {
     desk.Advance(MsBetween(start, At(2015, 11, 6, 10, 59, 0)) - Now());
     EXPECT_TRUE(LoopStarts(media::kBuiltinSound2).empty());
     desk.Advance(2 * 60000);
-    EXPECT_EQ(LoopStarts(media::kBuiltinSound2), std::vector<std::int64_t>{MsBetween(start, At(2015, 11, 6, 11, 0, 0))});
+    EXPECT_EQ(LoopStarts(media::kBuiltinSound2),
+              std::vector<std::int64_t>{MsBetween(start, At(2015, 11, 6, 11, 0, 0))});
 }
 
 TEST_F(Timing, AShortSleepAcrossTheMomentStillFiresOnWaking) {
@@ -216,8 +217,8 @@ TEST_F(Dst, HourlyOnFallBackNightFiresEveryRealHour) {
     Start(At(2015, 10, 25, 1, 0, 0));
     Arm("整点", "0", "30", "0", "布谷鸟");
     desk.Advance(4 * kHour);
-    EXPECT_EQ(Fires(), (std::vector<std::int64_t>{kHour / 2, kHour + kHour / 2, 2 * kHour + kHour / 2,
-                                                  3 * kHour + kHour / 2}));
+    EXPECT_EQ(Fires(),
+              (std::vector<std::int64_t>{kHour / 2, kHour + kHour / 2, 2 * kHour + kHour / 2, 3 * kHour + kHour / 2}));
 }
 
 }  // namespace

@@ -235,12 +235,12 @@ TEST_F(Model, RegistryRules) {
     EXPECT_EQ(desk.RegReadText(kLocalMachine, "software\\NEW\\deep\\V"), "1");
     EXPECT_TRUE(desk.RegDelete(kLocalMachine, "Software\\New\\Deep\\v"));
     EXPECT_FALSE(desk.RegDelete(kLocalMachine, "Software\\New\\Deep\\v"));  // gone; no key of that path either
-    EXPECT_FALSE(desk.RegDelete(kLocalMachine, "Software\\New"));          // still has a sub-key
-    EXPECT_TRUE(desk.RegDelete(kLocalMachine, "Software\\New\\Deep"));     // the empty key itself
+    EXPECT_FALSE(desk.RegDelete(kLocalMachine, "Software\\New"));           // still has a sub-key
+    EXPECT_TRUE(desk.RegDelete(kLocalMachine, "Software\\New\\Deep"));      // the empty key itself
 
     reg.SetWriteProtected(kLocalMachine, true);
-    EXPECT_FALSE(desk.RegWrite(kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV",
-                               std::string("x")));
+    EXPECT_FALSE(
+        desk.RegWrite(kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV", std::string("x")));
     EXPECT_FALSE(reg.Text(kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV"));
 }
 

@@ -21,8 +21,14 @@ TEST(ToText, Numbers) {
         double v;
         const char* text;
     } doubles[] = {
-        {5.0, "5"}, {-2.5, "-2.5"}, {0.1, "0.1"}, {1.0 / 3.0, "0.3333333333333"}, {1e15, "1e+15"},
-        {123456789012.0, "123456789012"}, {1234567890123.0, "1234567890123"}, {0.0, "0"},
+        {5.0, "5"},
+        {-2.5, "-2.5"},
+        {0.1, "0.1"},
+        {1.0 / 3.0, "0.3333333333333"},
+        {1e15, "1e+15"},
+        {123456789012.0, "123456789012"},
+        {1234567890123.0, "1234567890123"},
+        {0.0, "0"},
     };
     for (const auto& r : doubles) EXPECT_EQ(ToText(r.v), r.text) << r.v;
     EXPECT_EQ(ToTextSingle(1.0f / 3.0f), "0.333333");
@@ -39,14 +45,14 @@ TEST(ToNumber, LeadingDecimalNumberOfAText) {
         const char* text;
         double value;
     } rows[] = {
-        {"12.5abc", 12.5}, {"  -3e2x", -300.0}, {"+7", 7.0}, {"1e", 1.0}, {"1e+", 1.0}, {".5", 0.5},
-        {"5.", 5.0}, {".", 0.0}, {"-", 0.0}, {"abc", 0.0}, {"", 0.0}, {"\t\n 42", 42.0},
-        {"１２．５", 12.5},     // full-width digits and point
-        {"－８", -8.0},
-        {"0x10", 0.0},          // decimal only
-        {"inf", 0.0}, {"nan", 0.0},
-        {"1e400", kInf}, {"-1e400", -kInf}, {"1e-400", 0.0},
-        {"0.000000000000000000000000000000001e340", 1e307},
+        {"12.5abc", 12.5},  {"  -3e2x", -300.0}, {"+7", 7.0},
+        {"1e", 1.0},        {"1e+", 1.0},        {".5", 0.5},
+        {"5.", 5.0},        {".", 0.0},          {"-", 0.0},
+        {"abc", 0.0},       {"", 0.0},           {"\t\n 42", 42.0},
+        {"１２．５", 12.5},                 // full-width digits and point
+        {"－８", -8.0},     {"0x10", 0.0},  // decimal only
+        {"inf", 0.0},       {"nan", 0.0},        {"1e400", kInf},
+        {"-1e400", -kInf},  {"1e-400", 0.0},     {"0.000000000000000000000000000000001e340", 1e307},
         {"180 秒", 180.0},
     };
     for (const auto& r : rows) EXPECT_DOUBLE_EQ(ToNumber(r.text), r.value) << r.text;
@@ -59,11 +65,19 @@ TEST(ToInteger, LeadingIntegerOfAText) {
         const char* text;
         std::int32_t value;
     } rows[] = {
-        {"０１２", 12},         // full-width zero, one, two
-        {"", 0}, {" -42abc", -42}, {"+17", 17}, {"+-1", 0}, {"12.9", 12}, {"abc", 0},
-        {"2147483647", kInt32Max}, {"2147483648", kInt32Max}, {"99999999999999999999", kInt32Max},
-        {"-2147483648", kInt32Min}, {"-99999999999", kInt32Min},
-        {"　３０", 30},         // ideographic space is a blank after folding
+        {"０１２", 12},  // full-width zero, one, two
+        {"", 0},
+        {" -42abc", -42},
+        {"+17", 17},
+        {"+-1", 0},
+        {"12.9", 12},
+        {"abc", 0},
+        {"2147483647", kInt32Max},
+        {"2147483648", kInt32Max},
+        {"99999999999999999999", kInt32Max},
+        {"-2147483648", kInt32Min},
+        {"-99999999999", kInt32Min},
+        {"　３０", 30},  // ideographic space is a blank after folding
     };
     for (const auto& r : rows) EXPECT_EQ(ToInteger(std::string(r.text)), r.value) << r.text;
 }
@@ -73,8 +87,16 @@ TEST(ToInteger, FloatingPointTruncatesTowardZero) {
         double v;
         std::int32_t value;
     } rows[] = {
-        {-2.7, -2}, {2.7, 2}, {-0.5, 0}, {0.999, 0}, {1e10, kInt32Max}, {-1e10, kInt32Min},
-        {2147483647.9, kInt32Max}, {-2147483648.9, kInt32Min}, {kInf, kInt32Max}, {-kInf, kInt32Min},
+        {-2.7, -2},
+        {2.7, 2},
+        {-0.5, 0},
+        {0.999, 0},
+        {1e10, kInt32Max},
+        {-1e10, kInt32Min},
+        {2147483647.9, kInt32Max},
+        {-2147483648.9, kInt32Min},
+        {kInf, kInt32Max},
+        {-kInf, kInt32Min},
         {std::numeric_limits<double>::quiet_NaN(), 0},
     };
     for (const auto& r : rows) EXPECT_EQ(ToInteger(r.v), r.value) << r.v;
@@ -92,8 +114,8 @@ TEST(Remainder, TruncatedRemainders) {
     struct Row {
         double a, b, r;
     } rows[] = {
-        {125.0, 60.0, 5.0}, {-7.0, 3.0, -1.0}, {7.0, -3.0, 1.0}, {-7.0, -3.0, -1.0}, {5.5, 2.0, 1.5},
-        {2.0, 5.0, 2.0}, {1e17 + 16.0, 60.0, 56.0},  // exact even where a / b is not
+        {125.0, 60.0, 5.0}, {-7.0, 3.0, -1.0}, {7.0, -3.0, 1.0},          {-7.0, -3.0, -1.0},
+        {5.5, 2.0, 1.5},    {2.0, 5.0, 2.0},   {1e17 + 16.0, 60.0, 56.0},  // exact even where a / b is not
     };
     for (const auto& r : rows) EXPECT_DOUBLE_EQ(Remainder(r.a, r.b), r.r) << r.a << " mod " << r.b;
     EXPECT_DOUBLE_EQ(Remainder(100.0, {30.0, 7.0}), 3.0);
@@ -117,9 +139,15 @@ TEST(InputConversions, LeadingPartsWithoutFolding) {
         const char* text;
         std::int64_t value;
     } ints[] = {
-        {"12abc", 12}, {"", 0}, {"  -7", -7}, {"１２", 0}, {"99999999999", 99999999999},
-        {"9223372036854775807", kInt64Max}, {"9223372036854775808", kInt64Max},
-        {"-9223372036854775808", kInt64Min}, {"-9223372036854775809", kInt64Min},
+        {"12abc", 12},
+        {"", 0},
+        {"  -7", -7},
+        {"１２", 0},
+        {"99999999999", 99999999999},
+        {"9223372036854775807", kInt64Max},
+        {"9223372036854775808", kInt64Max},
+        {"-9223372036854775808", kInt64Min},
+        {"-9223372036854775809", kInt64Min},
     };
     for (const auto& r : ints) EXPECT_EQ(LeadingInteger(r.text), r.value) << r.text;
     struct NumRow {

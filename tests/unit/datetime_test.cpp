@@ -108,7 +108,7 @@ TEST(SplitDateTime, MakeAndSplitRoundTripAcrossTheCalendar) {
 TEST(Calendar, LeapYearsAndMonthLengths) {
     struct Row {
         int year, month, days;
-    } rows[] = {{2015, 2, 28}, {2016, 2, 29}, {1900, 2, 28}, {2000, 2, 29}, {2100, 2, 28},
+    } rows[] = {{2015, 2, 28}, {2016, 2, 29}, {1900, 2, 28},  {2000, 2, 29}, {2100, 2, 28},
                 {2016, 1, 31}, {2016, 4, 30}, {2016, 12, 31}, {2016, 9, 30}};
     for (const auto& r : rows) EXPECT_EQ(DaysInMonth(r.year, r.month), r.days) << r.year << "-" << r.month;
     EXPECT_TRUE(IsLeapYear(2400));
@@ -149,13 +149,13 @@ TEST(AddToDateTime, CalendarAndClockUnits) {
         {F(2016, 3, 1), 5, -1, F(2016, 2, 29)},
         {F(2016, 1, 1, 0, 30), 6, -1, F(2015, 12, 31, 23, 30)},
         {F(2016, 1, 1, 23, 59), 7, 1, F(2016, 1, 2, 0, 0)},
-        {F(2016, 1, 1, 0, 0, 10), 8, -30, F(2015, 12, 31, 23, 59, 40)},  // -30 s across midnight
+        {F(2016, 1, 1, 0, 0, 10), 8, -30, F(2015, 12, 31, 23, 59, 40)},    // -30 s across midnight
         {F(1899, 12, 30, 0, 0, 10), 8, -30, F(1899, 12, 29, 23, 59, 40)},  // across the origin
         {F(1899, 12, 29, 23, 0), 6, 2, F(1899, 12, 30, 1, 0)},
-        {F(2016, 1, 1), 0, 1, F(2017, 1, 1)},     // unit below 1 is the year
+        {F(2016, 1, 1), 0, 1, F(2017, 1, 1)},           // unit below 1 is the year
         {F(2016, 1, 1), 9, 1, F(2016, 1, 1, 0, 0, 1)},  // unit above 8 is the second
-        {F(9999, 6, 1), 1, 5, F(9999, 6, 1)},      // years stay in range
-        {F(100, 6, 1), 3, -24, F(100, 6, 1)},  // the year is clamped, the month kept
+        {F(9999, 6, 1), 1, 5, F(9999, 6, 1)},           // years stay in range
+        {F(100, 6, 1), 3, -24, F(100, 6, 1)},           // the year is clamped, the month kept
         {F(2016, 6, 1), 3, std::numeric_limits<int>::max(), F(9999, 1, 1)},
         {F(2016, 6, 1), 1, std::numeric_limits<int>::min(), F(100, 6, 1)},
     };
@@ -235,19 +235,19 @@ TEST(ToDateTime, RejectedTextsGiveTheFailureValue) {
         "2015年2月30日1时0分0秒",  // day clamped to 28
         "2015-2-29",
         "1900-2-29",
-        "99年1月1日",              // year below 100
+        "99年1月1日",  // year below 100
         "2015年13月1日",
         "2015年0月1日",
         "2015年11月0日",
         "2015年11月5日24时",
         "2015年11月5日14时60分",
         "2015年11月5日14时8分60秒",
-        "2015年11月5日x",          // a stray character after the day
-        "2015年11月5日 14时",      // the space is no hour separator once 日 was read
-        "20151年1月1日",           // the fifth digit is read as the month, then 年 is left over
-        " 2015-11-5",              // no leading blanks
+        "2015年11月5日x",      // a stray character after the day
+        "2015年11月5日 14时",  // the space is no hour separator once 日 was read
+        "20151年1月1日",       // the fifth digit is read as the month, then 年 is left over
+        " 2015-11-5",          // no leading blanks
         "abc",
-        "2015-11-5 14:08:420",     // a third digit of the second
+        "2015-11-5 14:08:420",  // a third digit of the second
         "2015年11月5日14时8分42分",
     };
     for (const char* text : rows) EXPECT_EQ(ToDateTime(text), kMinDateTime) << text;

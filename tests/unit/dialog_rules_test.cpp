@@ -12,8 +12,8 @@ TEST(MessageBoxRules, ButtonIdsGiveResultCodes) {
         int buttonId;
         int result;
     } rows[] = {
-        {1, kOk}, {2, kCancel}, {3, kAbort}, {4, kRetry}, {5, kIgnore}, {6, kYes}, {7, kNo},
-        {0, kCancel}, {8, kCancel}, {-1, kCancel},  // a failed box counts as cancelled
+        {1, kOk},  {2, kCancel}, {3, kAbort},  {4, kRetry},  {5, kIgnore},
+        {6, kYes}, {7, kNo},     {0, kCancel}, {8, kCancel}, {-1, kCancel},  // a failed box counts as cancelled
     };
     for (const auto& r : rows) EXPECT_EQ(MessageResultFromButtonId(r.buttonId), r.result) << r.buttonId;
 }
@@ -23,8 +23,8 @@ TEST(MessageBoxRules, TaskModalUnlessSystemModal) {
         int style;
         unsigned shown;
     } rows[] = {
-        {0x34, 0x2034}, {0x24, 0x2024}, {0x10, 0x2010}, {0x40, 0x2040}, {0, 0x2000},
-        {0x1034, 0x1034}, {0x2040, 0x2040}, {0x3000, 0x3000},
+        {0x34, 0x2034}, {0x24, 0x2024},   {0x10, 0x2010},   {0x40, 0x2040},
+        {0, 0x2000},    {0x1034, 0x1034}, {0x2040, 0x2040}, {0x3000, 0x3000},
     };
     for (const auto& r : rows) EXPECT_EQ(MessageBoxStyle(r.style), r.shown) << std::hex << r.style;
 }
@@ -48,13 +48,12 @@ TEST(InputBoxRules, TypedCharacterFilter) {
         char32_t ch;
         bool text, integer, decimal, password;
     } rows[] = {
-        {U'0', true, true, true, true},   {U'9', true, true, true, true},
-        {U'-', true, true, true, true},   {U'.', true, false, true, true},
-        {U'a', true, false, false, true}, {U'+', true, false, false, true},
-        {U' ', true, false, false, true}, {U'e', true, false, false, true},
-        {U'５', true, false, false, true},  // a full-width digit is not a digit here
-        {U'嘀', true, false, false, true},
-        {8, true, true, true, true},       // backspace
+        {U'0', true, true, true, true},    {U'9', true, true, true, true},
+        {U'-', true, true, true, true},    {U'.', true, false, true, true},
+        {U'a', true, false, false, true},  {U'+', true, false, false, true},
+        {U' ', true, false, false, true},  {U'e', true, false, false, true},
+        {U'５', true, false, false, true},                               // a full-width digit is not a digit here
+        {U'嘀', true, false, false, true}, {8, true, true, true, true},  // backspace
         {31, true, true, true, true},      {127, true, false, false, true},
     };
     for (const auto& r : rows) {

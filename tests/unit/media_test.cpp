@@ -31,9 +31,7 @@ std::uint32_t Be32(Blob b, std::size_t at) {
     return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
 }
 
-std::string Text(Blob b, std::size_t at, std::size_t n) {
-    return std::string(b.begin() + at, b.begin() + at + n);
-}
+std::string Text(Blob b, std::size_t at, std::size_t n) { return std::string(b.begin() + at, b.begin() + at + n); }
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);

@@ -12,8 +12,8 @@ TEST(SplitFullPath, CutsAtTheLastBackslash) {
         const char* value;
     } rows[] = {
         {"Software\\TORV\\长鸣", "Software\\TORV", "长鸣"},
-        {"Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV",
-         "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "TORV"},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV", "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+         "TORV"},
         {"长鸣", "", "长鸣"},  // no backslash: a value under the hive root
         {"Software\\TORV\\", "Software\\TORV", ""},
         {"\\x", "", "x"},

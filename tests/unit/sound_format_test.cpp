@@ -117,40 +117,34 @@ TEST(WavParsing, ChunkLayouts) {
         return Riff(c, riffSize);
     };
     const Row rows[] = {
-        {"odd chunk before fmt is padded",
-         build([&](Bytes& c) {
+        {"odd chunk before fmt is padded", build([&](Bytes& c) {
              Chunk(c, "LIST", Samples(5, 0xA0));
              Chunk(c, "fmt ", fmt);
              Chunk(c, "data", Samples(30));
          }),
          Samples(30), fmt},
-        {"odd data length keeps its own bytes only",
-         build([&](Bytes& c) {
+        {"odd data length keeps its own bytes only", build([&](Bytes& c) {
              Chunk(c, "fmt ", fmt);
              Chunk(c, "data", Samples(31));
          }),
          Samples(31), fmt},
-        {"data before fmt",
-         build([&](Bytes& c) {
+        {"data before fmt", build([&](Bytes& c) {
              Chunk(c, "data", Samples(30));
              Chunk(c, "fmt ", fmt);
          }),
          Samples(30), fmt},
-        {"the first of two data chunks wins",
-         build([&](Bytes& c) {
+        {"the first of two data chunks wins", build([&](Bytes& c) {
              Chunk(c, "fmt ", fmt);
              Chunk(c, "data", Samples(20, 1));
              Chunk(c, "data", Samples(20, 100));
          }),
          Samples(20, 1), fmt},
-        {"format with extra bytes is kept whole",
-         build([&](Bytes& c) {
+        {"format with extra bytes is kept whole", build([&](Bytes& c) {
              Chunk(c, "fmt ", extFmt);
              Chunk(c, "data", Samples(30));
          }),
          Samples(30), extFmt},
-        {"data length past the end is clamped",
-         build([&](Bytes& c) {
+        {"data length past the end is clamped", build([&](Bytes& c) {
              Chunk(c, "fmt ", fmt);
              Chunk(c, "data", Samples(30), 100000);
          }),
@@ -162,7 +156,8 @@ TEST(WavParsing, ChunkLayouts) {
                  Chunk(c, "data", Samples(30));
              },
              4 + 8 + 16),
-         {}, {}},
+         {},
+         {}},
         {"RIFF size shorter than the file, both chunks inside it",
          build(
              [&](Bytes& c) {
@@ -178,31 +173,36 @@ TEST(WavParsing, ChunkLayouts) {
              Chunk(c, "data", {});
              Chunk(c, "pad ", Samples(20));
          }),
-         {}, {}},
+         {},
+         {}},
         {"no data chunk",
          build([&](Bytes& c) {
              Chunk(c, "fmt ", fmt);
              Chunk(c, "LIST", Samples(30));
          }),
-         {}, {}},
+         {},
+         {}},
         {"no fmt chunk",
          build([&](Bytes& c) {
              Chunk(c, "data", Samples(30));
              Chunk(c, "LIST", Samples(30));
          }),
-         {}, {}},
+         {},
+         {}},
         {"fmt chunk shorter than a format",
          build([&](Bytes& c) {
              Chunk(c, "fmt ", Bytes(fmt.begin(), fmt.begin() + 14));
              Chunk(c, "data", Samples(30));
          }),
-         {}, {}},
+         {},
+         {}},
         {"fmt chunk cut off by the end of the file",
          build([&](Bytes& c) {
              Chunk(c, "data", Samples(30));
              Chunk(c, "fmt ", Bytes(fmt.begin(), fmt.begin() + 12), 16);
          }),
-         {}, {}},
+         {},
+         {}},
         {"truncated chunk header at the end",
          [&] {
              Bytes c;
@@ -212,7 +212,8 @@ TEST(WavParsing, ChunkLayouts) {
              w.resize(40, 0);
              return w;
          }(),
-         {}, {}},
+         {},
+         {}},
     };
     for (const Row& r : rows) {
         const auto info = ParseWav(r.wav);
@@ -337,7 +338,7 @@ TEST(MidiMerging, TimeOrderWithTrackOrderOnTies) {
     const Bytes t0 = {0x00, 0x90, 0x3C, 0x40, 0x64, 0x3E, 0x41, 0x00, 0xFF, 0x2F, 0x00};
     const Bytes t1 = {0x32, 0xC1, 0x05, 0x32, 0x91, 0x40, 0x42, 0x81, 0x00, 0x81, 0x40, 0x00};
     const std::vector<Ev> want = {
-        {0, 0, 0x90, 0x3C, 0x40}, {50, 1, 0xC1, 0x05, 0},   {100, 0, 0x90, 0x3E, 0x41},
+        {0, 0, 0x90, 0x3C, 0x40}, {50, 1, 0xC1, 0x05, 0},     {100, 0, 0x90, 0x3E, 0x41},
         {100, 0, 0xFF, 0, 0},     {100, 1, 0x91, 0x40, 0x42}, {228, 1, 0x81, 0x40, 0x00},
     };
     EXPECT_EQ(Merge(96, {t0, t1}), want);
@@ -359,9 +360,7 @@ TEST(MidiMerging, EventKinds) {
         {"sysex is carried with its ticks",
          {0x05, 0xF0, 0x03, 0x7E, 0x09, 0xF7, 0x05, 0xB0, 0x07, 0x64},
          {{5, 0, 0xF0, 0, 0}, {10, 0, 0xB0, 0x07, 0x64}}},
-        {"end of track stops reading",
-         {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x40},
-         {{0, 0, 0xFF, 0, 0}}},
+        {"end of track stops reading", {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x40}, {{0, 0, 0xFF, 0, 0}}},
         {"a truncated event ends the track, earlier events stay",
          {0x00, 0xE0, 0x00, 0x40, 0x10, 0x90, 0x3C},
          {{0, 0, 0xE0, 0x00, 0x40}}},
@@ -430,10 +429,17 @@ TEST(MpegHeaderParsing, RejectedHeaders) {
         std::uint32_t word;
     };
     const Row rows[] = {
-        {"free format", 0xFFFB0044},   {"bad bitrate", 0xFFFBF044},    {"reserved sample rate", 0xFFFB9C44},
-        {"reserved version", 0xFFEB9044}, {"layer II", 0xFFFD9044},    {"layer I", 0xFFFF9044},
-        {"reserved layer", 0xFFF99044}, {"no sync", 0xFFDB9044},       {"reserved emphasis", 0xFFFB9046},
-        {"ID3 tag bytes", 0x49443303},  {"zero", 0},
+        {"free format", 0xFFFB0044},
+        {"bad bitrate", 0xFFFBF044},
+        {"reserved sample rate", 0xFFFB9C44},
+        {"reserved version", 0xFFEB9044},
+        {"layer II", 0xFFFD9044},
+        {"layer I", 0xFFFF9044},
+        {"reserved layer", 0xFFF99044},
+        {"no sync", 0xFFDB9044},
+        {"reserved emphasis", 0xFFFB9046},
+        {"ID3 tag bytes", 0x49443303},
+        {"zero", 0},
     };
     for (const Row& r : rows) EXPECT_FALSE(ParseMpegHeader(r.word)) << r.what;
 }
@@ -476,8 +482,8 @@ std::vector<Scanned> Scan(const Bytes& file) {
 }
 
 TEST(MpegFrameScanning, Layouts) {
-    constexpr std::uint32_t k128 = 0xFFFB9044;  // 417 bytes
-    constexpr std::uint32_t k128p = 0xFFFB9244;  // 418 bytes
+    constexpr std::uint32_t k128 = 0xFFFB9044;     // 417 bytes
+    constexpr std::uint32_t k128p = 0xFFFB9244;    // 418 bytes
     constexpr std::uint32_t kMono22 = 0xFFF380C0;  // 208 bytes, another sample rate
     struct Row {
         const char* what;
@@ -495,14 +501,16 @@ TEST(MpegFrameScanning, Layouts) {
         return b;
     };
     const Row rows[] = {
-        {"plain frames, padding respected", frames({{k128, 1}, {k128p, 2}, {k128, 3}}),
+        {"plain frames, padding respected",
+         frames({{k128, 1}, {k128p, 2}, {k128, 3}}),
          {{0, 417, 1}, {417, 418, 2}, {835, 417, 3}}},
-        {"ID3v2 tag skipped", cat({Id3(300, false), frames({{k128, 1}, {k128, 2}})}),
-         {{310, 417, 1}, {727, 417, 2}}},
-        {"ID3v2 tag with footer skipped", cat({Id3(20, true), frames({{k128, 1}, {k128, 2}})}),
+        {"ID3v2 tag skipped", cat({Id3(300, false), frames({{k128, 1}, {k128, 2}})}), {{310, 417, 1}, {727, 417, 2}}},
+        {"ID3v2 tag with footer skipped",
+         cat({Id3(20, true), frames({{k128, 1}, {k128, 2}})}),
          {{40, 417, 1}, {457, 417, 2}}},
         {"two stacked tags", cat({Id3(5, false), Id3(7, false), frames({{k128, 1}})}), {{32, 417, 1}}},
-        {"junk before the first frame", cat({Bytes{0, 1, 2, 3, 4}, frames({{k128, 1}, {k128, 2}})}),
+        {"junk before the first frame",
+         cat({Bytes{0, 1, 2, 3, 4}, frames({{k128, 1}, {k128, 2}})}),
          {{5, 417, 1}, {422, 417, 2}}},
         {"a false sync whose follower is no frame is skipped",
          cat({Bytes{0xFF, 0xFB, 0x90, 0x44, 9, 9, 9}, frames({{k128, 1}, {k128, 2}})}),
@@ -530,7 +538,8 @@ TEST(MpegFrameScanning, Layouts) {
          }(),
          {{0, 417, 1}}},
         {"a lone frame filling the file is taken", frames({{kMono22, 7}}), {{0, 208, 7}}},
-        {"tag claiming more than the file", cat({Bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0, 0}, frames({{k128, 1}})}),
+        {"tag claiming more than the file",
+         cat({Bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0, 0}, frames({{k128, 1}})}),
          {}},
         {"empty", {}, {}},
     };
@@ -545,7 +554,8 @@ TEST(MpegFrameScanning, Id3v2TagLength) {
     };
     const Row rows[] = {
         {"syncsafe size 0x0201 = 257", {'I', 'D', '3', 3, 0, 0, 0, 0, 0x02, 0x01}, 10 + 257},
-        {"all four size bytes", {'I', 'D', '3', 4, 0, 0, 0x01, 0x02, 0x03, 0x04},
+        {"all four size bytes",
+         {'I', 'D', '3', 4, 0, 0, 0x01, 0x02, 0x03, 0x04},
          10 + (1u << 21 | 2u << 14 | 3u << 7 | 4u)},
         {"footer adds ten bytes", {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 5}, 25},
         {"a size byte with its top bit set is no tag", {'I', 'D', '3', 3, 0, 0, 0, 0, 0x80, 0}, 0},

@@ -156,11 +156,9 @@ TEST(IcoReader, PicksTheEntryForEachSize) {
         int cx;
         int want;
     } rows[] = {
-        {16, 2},  // exact size, the deeper of two
-        {32, 4},
-        {48, 3},
-        {24, 4},  // no exact one: the smallest larger, deepest
-        {64, 3},  // none larger: the largest
+        {16, 2},                    // exact size, the deeper of two
+        {32, 4}, {48, 3}, {24, 4},  // no exact one: the smallest larger, deepest
+        {64, 3},                    // none larger: the largest
     };
     for (const Row& r : rows) EXPECT_EQ(PickIcoEntry(entries, r.cx, r.cx), r.want) << "size " << r.cx;
     EXPECT_EQ(PickIcoEntry({}, 16, 16), -1);
@@ -257,8 +255,7 @@ struct MenuForm : Window {
     MenuForm()
         : Window(WindowDef{.name = "菜单测试", .caption = "菜单测试", .rect = {0, 0, 50, 50}, .icon = {}}),
           top(this, "top", MenuDef{.caption = "top", .level = 0, .hidden = true}),
-          a(this, "a", MenuDef{.caption = "甲", .level = 1}),
-          sub(this, "sub", MenuDef{.caption = "乙", .level = 1}),
+          a(this, "a", MenuDef{.caption = "甲", .level = 1}), sub(this, "sub", MenuDef{.caption = "乙", .level = 1}),
           s1(this, "s1", MenuDef{.caption = "乙一", .level = 2, .checked = true}),
           sep(this, "sep", MenuDef{.caption = "-", .level = 2}),
           s2(this, "s2", MenuDef{.caption = "乙二", .level = 2, .disabled = true}),
@@ -419,10 +416,8 @@ TEST(InputDialog, FiltersTypedCharactersByMode) {
         const wchar_t* kept;
         bool password;
     } rows[] = {
-        {1, L"a1-.中", L"a1-.中", false},
-        {2, L"a1-.2x", L"1-2", false},
-        {3, L"a1-.2x", L"1-.2", false},
-        {2, L"12\b3", L"13", false},  // Backspace still works
+        {1, L"a1-.中", L"a1-.中", false}, {2, L"a1-.2x", L"1-2", false},
+        {3, L"a1-.2x", L"1-.2", false},   {2, L"12\b3", L"13", false},  // Backspace still works
         {4, L"pw1!", L"pw1!", true},
     };
     for (const Row& r : rows) {
@@ -460,7 +455,8 @@ TEST(InputDialog, CancelLeavesNothing) {
 
 struct TimerForm : Window {
     TimerForm()
-        : Window(WindowDef{.name = "计时测试", .caption = "计时测试", .rect = {0, 0, 60, 40}, .visible = false, .icon = {}}),
+        : Window(WindowDef{
+              .name = "计时测试", .caption = "计时测试", .rect = {0, 0, 60, 40}, .visible = false, .icon = {}}),
           t(this, "t"), running(this, "running", 150) {}
     Timer t;
     Timer running;
@@ -518,7 +514,8 @@ TEST_F(Backend, DesignIntervalStartsWithTheWindowAndStopsWithIt) {
 
 struct TrayForm : Window {
     explicit TrayForm(Blob icon)
-        : Window(WindowDef{.name = "托盘测试", .caption = "托盘测试", .rect = {0, 0, 60, 40}, .visible = false, .icon = {}}),
+        : Window(WindowDef{
+              .name = "托盘测试", .caption = "托盘测试", .rect = {0, 0, 60, 40}, .visible = false, .icon = {}}),
           tray(this, "tray", TrayIconDef{.icon = icon, .tipText = "嘀嗒\r\n测试", .inTray = true}) {}
     TrayIcon tray;
 };
@@ -741,10 +738,8 @@ TEST_F(Backend, TheBarMovesFromItsBackgroundAndLabelsOnly) {
         POINT client;
         LRESULT hit;
     } rows[] = {
-        {"background", {250, 40}, HTCAPTION},
-        {"framing label", {56, 10}, HTCAPTION},
-        {"time field", {70, 10}, HTCLIENT},
-        {"list", {20, 10}, HTCLIENT},
+        {"background", {250, 40}, HTCAPTION}, {"framing label", {56, 10}, HTCAPTION},
+        {"time field", {70, 10}, HTCLIENT},   {"list", {20, 10}, HTCLIENT},
         {"button", {300, 10}, HTCLIENT},
     };
     for (const Row& r : rows) {

@@ -22,8 +22,7 @@ std::wstring W(const std::string& s) {
 }
 
 std::string U8(const std::wstring& s) {
-    std::string out(WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr,
-                                        nullptr),
+    std::string out(WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr),
                     '\0');
     WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size()),
                         nullptr, nullptr);
@@ -81,11 +80,9 @@ TEST_F(Registry, TextsRoundTripWithChineseNamesAndTheirTerminatingZero) {
         std::string name, text;
     };
     const std::vector<Row> rows = {
-        {"长鸣", "1"},
-        {"MP3路径", "C:\\音乐\\嘀嗒 铃声.mp3"},
-        {"闹铃时长", "180"},
-        {"空文本", ""},
-        {"表情", "闹钟⏰\xF0\x9F\x94\x94"},  // a character outside the BMP: a surrogate pair in the registry
+        {"长鸣", "1"},  {"MP3路径", "C:\\音乐\\嘀嗒 铃声.mp3"}, {"闹铃时长", "180"},
+        {"空文本", ""}, {"表情", "闹钟⏰\xF0\x9F\x94\x94"},  // a character outside the BMP: a surrogate pair in the
+                                                            // registry
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

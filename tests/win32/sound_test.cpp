@@ -143,9 +143,9 @@ void ExpectPlayedOnce(const Bytes& sinkBytes, const Bytes& samples, std::uint8_t
     EXPECT_TRUE(std::equal(samples.begin(), samples.end(), sinkBytes.begin())) << "the samples arrive unchanged";
     const std::size_t tail = sinkBytes.size() - samples.size();
     EXPECT_LE(tail, bytesPerSecond / 10);
-    EXPECT_TRUE(std::all_of(sinkBytes.begin() + std::ptrdiff_t(samples.size()), sinkBytes.end(),
-                            [&](std::uint8_t b) { return b == silence; }))
-        << "nothing but silence after the samples";
+    EXPECT_TRUE(std::all_of(sinkBytes.begin() + std::ptrdiff_t(samples.size()), sinkBytes.end(), [&](std::uint8_t b) {
+        return b == silence;
+    })) << "nothing but silence after the samples";
 }
 
 TEST_F(Sound, AWavPlayedOnceDeliversExactlyItsSamplesAndEnds) {
@@ -353,8 +353,8 @@ TEST_F(Sound, UndecodableMp3sAreSilentAndTheListGoesOn) {
 // ---- MIDI: there may be no synthesizer, but the player must never hang or refuse a damaged image.
 
 TEST_F(Sound, MidiImagesNeverBlock) {
-    Bytes midi = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 12,
-                  0, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+    Bytes midi = {'M', 'T', 'h', 'd', 0,  0, 0,    6,    0,    0,    0,    1,    0,    96,   'M',  'T',  'r',
+                  'k', 0,   0,   0,   12, 0, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
     const Bytes damaged = {'M', 'T', 'h', 'd', 0, 0, 0, 9, 1, 2, 3};
     EXPECT_TRUE(sound.PlayAudio(damaged, false)) << "a damaged MIDI image counts as played";
     EXPECT_FALSE(sound.MidiPlaying()) << "and stays silent";
@@ -403,11 +403,11 @@ TEST(SoundWithoutDevice, PlayingFailsAtOnceAndNothingHangs) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::u16string wideAlsa = Utf8ToUtf16(alsaPath), wideDone = Utf8ToUtf16(done);
-    std::wstring cmd = L"Z:\\usr\\bin\\env ALSA_CONFIG_PATH=\"" +
-                       std::wstring(reinterpret_cast<const wchar_t*>(wideAlsa.c_str())) +
-                       L"\" DIDA_SOUND_CHILD_DONE=\"" + std::wstring(reinterpret_cast<const wchar_t*>(wideDone.c_str())) +
-                       L"\" wine \"" + std::wstring(self) +
-                       L"\" --gtest_also_run_disabled_tests --gtest_filter=SoundWithoutDevice.DISABLED_Child";
+    std::wstring cmd =
+        L"Z:\\usr\\bin\\env ALSA_CONFIG_PATH=\"" + std::wstring(reinterpret_cast<const wchar_t*>(wideAlsa.c_str())) +
+        L"\" DIDA_SOUND_CHILD_DONE=\"" + std::wstring(reinterpret_cast<const wchar_t*>(wideDone.c_str())) +
+        L"\" wine \"" + std::wstring(self) +
+        L"\" --gtest_also_run_disabled_tests --gtest_filter=SoundWithoutDevice.DISABLED_Child";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

@@ -21,9 +21,7 @@ inline double Sin(double x) {
     return sum;
 }
 
-inline double Cos(double x) {
-    return Sin(x + kPi / 2);
-}
+inline double Cos(double x) { return Sin(x + kPi / 2); }
 
 inline double Exp(double x) {
     if (x < -700) return 0;
@@ -38,13 +36,9 @@ inline double Exp(double x) {
 }
 
 // sqrt is exactly rounded everywhere; hypot is not.
-inline double Hypot(double x, double y) {
-    return std::sqrt(x * x + y * y);
-}
+inline double Hypot(double x, double y) { return std::sqrt(x * x + y * y); }
 
-inline double Clamp(double v, double lo, double hi) {
-    return v < lo ? lo : (v > hi ? hi : v);
-}
+inline double Clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Smooth 0..1 ramp between a and b.
 inline double SmoothStep(double a, double b, double v) {

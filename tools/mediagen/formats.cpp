@@ -10,9 +10,7 @@ void PutLe(Bytes& out, std::uint32_t v, int n) {
     for (int i = 0; i < n; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
 }
 
-void PutText(Bytes& out, const std::string& s) {
-    out.insert(out.end(), s.begin(), s.end());
-}
+void PutText(Bytes& out, const std::string& s) { out.insert(out.end(), s.begin(), s.end()); }
 
 namespace {
 

@@ -13,9 +13,7 @@ Color Mix(const Color& a, const Color& b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
 }
 
-double CircleSdf(double x, double y, double cx, double cy, double r) {
-    return Hypot(x - cx, y - cy) - r;
-}
+double CircleSdf(double x, double y, double cx, double cy, double r) { return Hypot(x - cx, y - cy) - r; }
 
 double SegmentSdf(double x, double y, double ax, double ay, double bx, double by, double r) {
     const double px = x - ax, py = y - ay, dx = bx - ax, dy = by - ay;
@@ -78,9 +76,7 @@ void Canvas::FillShaded(const Sdf& sdf, const std::function<Color(double, double
 
 namespace {
 
-std::uint8_t To8(double v) {
-    return std::uint8_t(std::floor(Clamp(v, 0, 1) * 255 + 0.5));
-}
+std::uint8_t To8(double v) { return std::uint8_t(std::floor(Clamp(v, 0, 1) * 255 + 0.5)); }
 
 }  // namespace
 

@@ -42,9 +42,7 @@ const Color kCheek = Hex(0xFF8FA3, 0.75);
 
 constexpr double kCx = 50, kCy = 56, kR = 31;
 
-Color Darker(const Color& c, double f) {
-    return {c.r * f, c.g * f, c.b * f, c.a};
-}
+Color Darker(const Color& c, double f) { return {c.r * f, c.g * f, c.b * f, c.a}; }
 
 void DrawShadow(Canvas& canvas, double scale, double lift) {
     const double w = (26 - lift * 0.5) * scale;
@@ -191,11 +189,11 @@ struct Frames {
 
 Frames FramesOf(Mood mood) {
     switch (mood) {
-        case Mood::Idle: return {100, 24, 4};
-        case Mood::Running: return {130, 5, 6};
-        case Mood::Faster: return {100, 8, 8};
-        case Mood::Slower: return {128, 14, 4};
-        case Mood::Same: return {128, 19, 4};
+    case Mood::Idle: return {100, 24, 4};
+    case Mood::Running: return {130, 5, 6};
+    case Mood::Faster: return {100, 8, 8};
+    case Mood::Slower: return {128, 14, 4};
+    case Mood::Same: return {128, 19, 4};
     }
     return {100, 1, 4};
 }
@@ -207,99 +205,99 @@ std::vector<Rgb> Frame(Mood mood, int size, int frame, int frames) {
     Pose pose;
     std::function<void(Painter&)> extras;
     switch (mood) {
-        case Mood::Idle:
-            // Waiting: breathing slowly, the hand going round, eyes wandering, one blink.
-            pose.body = Hex(0x4A90D9);
-            pose.lift = 1.2 + 1.2 * wave;
-            pose.squash = 1 + 0.012 * Cos(2 * kPi * phase);
-            pose.hand = 2 * kPi * phase;
-            pose.lookX = Sin(2 * kPi * phase);
-            pose.eyeOpen = (frame == 17 || frame == 19) ? 0.45 : (frame == 18 ? 0.1 : 1);
-            pose.smile = 0.25;
-            break;
-        case Mood::Running:
-            // Hurry: shaking, the hand spinning, panting, speed lines and flying sweat.
-            pose.body = Hex(0xF0642D);
-            pose.shiftX = (frame % 2 ? 1.6 : -1.6);
-            pose.turn = (frame % 2 ? 0.06 : -0.06);
-            pose.lift = 1 + (frame % 2) * 1.2;
-            pose.hand = 2 * kPi * phase;
-            pose.browTilt = 1;
-            pose.lookX = 0.6;
-            pose.mouthOpen = 3.5 + 1.5 * wave;
-            pose.roundMouth = true;
-            extras = [frame](Painter& p) {
-                const Color line = Hex(0x9AA4B0);
-                for (int i = 0; i < 3; ++i) {
-                    const double y = 40 + i * 13, x = 5 + ((frame + i * 2) % 5) * 1.6;
-                    p.Line(x, y, x + 9 - i * 2, y, 1.3, line);
-                }
-                Drop(p, 86 - frame * 0.6, 27 + frame * 1.6, 2.6);
-                Drop(p, 15 + frame * 0.5, 22 + frame * 1.2, 2.0);
-            };
-            break;
-        case Mood::Faster:
-            // Joy: jumping, happy eyes, a big smile, sparkles twinkling around.
-            pose.body = Hex(0x34B35A);
-            pose.lift = 9 * std::abs(Sin(kPi * phase));
-            pose.squash = frame == 0 ? 0.94 : 1;
-            pose.hand = 2 * kPi * phase;
-            pose.happyEyes = true;
-            pose.mouthOpen = 6;
-            pose.cheeks = true;
-            extras = [phase](Painter& p) {
-                const Color gold = Hex(0xF7C51E);
-                Sparkle(p, 13, 26, 6 * std::abs(Sin(2 * kPi * phase)), gold);
-                Sparkle(p, 87, 20, 7 * std::abs(Cos(2 * kPi * phase)), gold);
-                Sparkle(p, 88, 62, 4.5 * std::abs(Sin(2 * kPi * phase + 1.1)), gold);
-                Sparkle(p, 11, 66, 4 * std::abs(Cos(2 * kPi * phase + 0.6)), gold);
-            };
-            break;
-        case Mood::Slower:
-            // Try harder: straining and squashing, worried brows, a frown, sweat running down.
-            pose.body = Hex(0x7A6BD0);
-            pose.squash = 1 - 0.035 * (0.5 + 0.5 * wave);
-            pose.shiftX = 0.8 * Sin(4 * kPi * phase);
-            pose.hand = 2 * kPi * phase;
-            pose.browTilt = -1;
-            pose.browLift = 1;
-            pose.lookY = 0.5;
-            pose.smile = -0.8;
-            extras = [phase](Painter& p) {
-                const double t = phase;
-                Drop(p, 80, 30 + t * 22, 3.0 * (1 - 0.3 * t));
-                // Effort puffs by the sides, swelling and fading with the strain.
-                const double puff = 0.5 + 0.5 * Sin(2 * kPi * t);
-                const Color steam = Hex(0xB8C2CE, 0.5 + 0.4 * puff);
-                p.Circle(13, 80, 2.5 + 2 * puff, steam);
-                p.Circle(87, 80, 2.5 + 2 * puff, steam);
-            };
-            break;
-        case Mood::Same:
-            // Surprise: a start, wide eyes, a round mouth, an exclamation mark popping.
-            pose.body = Hex(0xF2B327);
-            pose.lift = 6 * Exp(-phase * 8) * std::abs(Cos(kPi * phase * 3)) + 0.8 * (1 - Cos(2 * kPi * phase)) / 2;
-            pose.hand = 2 * kPi * phase;
-            pose.wideEyes = true;
-            pose.browLift = 3;
-            pose.roundMouth = true;
-            pose.mouthOpen = 1.5 + 0.8 * wave;
-            extras = [phase](Painter& p) {
-                const double pop = 1 + 0.25 * Sin(2 * kPi * phase);
-                const Color mark = Hex(0xE8403A);
-                const double x = 84, y = 16;
-                p.Fill([=](double u, double v) { return BoxSdf(u, v, x, y, 2.6 * pop, 7 * pop, 2.4 * pop); }, mark, x,
-                       y, 9);
-                p.Circle(x, y + 12 * pop, 2.7 * pop, mark);
-                const Color shock = Hex(0x9AA4B0);
-                for (int i = 0; i < 3; ++i) {
-                    const double a = -0.9 + i * 0.45;
-                    const double r0 = 45 + 2 * pop, r1 = r0 + 5;
-                    p.Line(50 - Sin(a + 0.9) * r0 * 0.8, 52 - Cos(a + 0.9) * r0 * 0.75, 50 - Sin(a + 0.9) * r1 * 0.8,
-                           52 - Cos(a + 0.9) * r1 * 0.75, 1.2, shock);
-                }
-            };
-            break;
+    case Mood::Idle:
+        // Waiting: breathing slowly, the hand going round, eyes wandering, one blink.
+        pose.body = Hex(0x4A90D9);
+        pose.lift = 1.2 + 1.2 * wave;
+        pose.squash = 1 + 0.012 * Cos(2 * kPi * phase);
+        pose.hand = 2 * kPi * phase;
+        pose.lookX = Sin(2 * kPi * phase);
+        pose.eyeOpen = (frame == 17 || frame == 19) ? 0.45 : (frame == 18 ? 0.1 : 1);
+        pose.smile = 0.25;
+        break;
+    case Mood::Running:
+        // Hurry: shaking, the hand spinning, panting, speed lines and flying sweat.
+        pose.body = Hex(0xF0642D);
+        pose.shiftX = (frame % 2 ? 1.6 : -1.6);
+        pose.turn = (frame % 2 ? 0.06 : -0.06);
+        pose.lift = 1 + (frame % 2) * 1.2;
+        pose.hand = 2 * kPi * phase;
+        pose.browTilt = 1;
+        pose.lookX = 0.6;
+        pose.mouthOpen = 3.5 + 1.5 * wave;
+        pose.roundMouth = true;
+        extras = [frame](Painter& p) {
+            const Color line = Hex(0x9AA4B0);
+            for (int i = 0; i < 3; ++i) {
+                const double y = 40 + i * 13, x = 5 + ((frame + i * 2) % 5) * 1.6;
+                p.Line(x, y, x + 9 - i * 2, y, 1.3, line);
+            }
+            Drop(p, 86 - frame * 0.6, 27 + frame * 1.6, 2.6);
+            Drop(p, 15 + frame * 0.5, 22 + frame * 1.2, 2.0);
+        };
+        break;
+    case Mood::Faster:
+        // Joy: jumping, happy eyes, a big smile, sparkles twinkling around.
+        pose.body = Hex(0x34B35A);
+        pose.lift = 9 * std::abs(Sin(kPi * phase));
+        pose.squash = frame == 0 ? 0.94 : 1;
+        pose.hand = 2 * kPi * phase;
+        pose.happyEyes = true;
+        pose.mouthOpen = 6;
+        pose.cheeks = true;
+        extras = [phase](Painter& p) {
+            const Color gold = Hex(0xF7C51E);
+            Sparkle(p, 13, 26, 6 * std::abs(Sin(2 * kPi * phase)), gold);
+            Sparkle(p, 87, 20, 7 * std::abs(Cos(2 * kPi * phase)), gold);
+            Sparkle(p, 88, 62, 4.5 * std::abs(Sin(2 * kPi * phase + 1.1)), gold);
+            Sparkle(p, 11, 66, 4 * std::abs(Cos(2 * kPi * phase + 0.6)), gold);
+        };
+        break;
+    case Mood::Slower:
+        // Try harder: straining and squashing, worried brows, a frown, sweat running down.
+        pose.body = Hex(0x7A6BD0);
+        pose.squash = 1 - 0.035 * (0.5 + 0.5 * wave);
+        pose.shiftX = 0.8 * Sin(4 * kPi * phase);
+        pose.hand = 2 * kPi * phase;
+        pose.browTilt = -1;
+        pose.browLift = 1;
+        pose.lookY = 0.5;
+        pose.smile = -0.8;
+        extras = [phase](Painter& p) {
+            const double t = phase;
+            Drop(p, 80, 30 + t * 22, 3.0 * (1 - 0.3 * t));
+            // Effort puffs by the sides, swelling and fading with the strain.
+            const double puff = 0.5 + 0.5 * Sin(2 * kPi * t);
+            const Color steam = Hex(0xB8C2CE, 0.5 + 0.4 * puff);
+            p.Circle(13, 80, 2.5 + 2 * puff, steam);
+            p.Circle(87, 80, 2.5 + 2 * puff, steam);
+        };
+        break;
+    case Mood::Same:
+        // Surprise: a start, wide eyes, a round mouth, an exclamation mark popping.
+        pose.body = Hex(0xF2B327);
+        pose.lift = 6 * Exp(-phase * 8) * std::abs(Cos(kPi * phase * 3)) + 0.8 * (1 - Cos(2 * kPi * phase)) / 2;
+        pose.hand = 2 * kPi * phase;
+        pose.wideEyes = true;
+        pose.browLift = 3;
+        pose.roundMouth = true;
+        pose.mouthOpen = 1.5 + 0.8 * wave;
+        extras = [phase](Painter& p) {
+            const double pop = 1 + 0.25 * Sin(2 * kPi * phase);
+            const Color mark = Hex(0xE8403A);
+            const double x = 84, y = 16;
+            p.Fill([=](double u, double v) { return BoxSdf(u, v, x, y, 2.6 * pop, 7 * pop, 2.4 * pop); }, mark, x, y,
+                   9);
+            p.Circle(x, y + 12 * pop, 2.7 * pop, mark);
+            const Color shock = Hex(0x9AA4B0);
+            for (int i = 0; i < 3; ++i) {
+                const double a = -0.9 + i * 0.45;
+                const double r0 = 45 + 2 * pop, r1 = r0 + 5;
+                p.Line(50 - Sin(a + 0.9) * r0 * 0.8, 52 - Cos(a + 0.9) * r0 * 0.75, 50 - Sin(a + 0.9) * r1 * 0.8,
+                       52 - Cos(a + 0.9) * r1 * 0.75, 1.2, shock);
+            }
+        };
+        break;
     }
     return Render(size, scale, pose, extras);
 }

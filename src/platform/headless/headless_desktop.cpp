@@ -258,7 +258,8 @@ void HeadlessDesktop::AttachPeers(Window& w) {
     for (Component* c : w.components()) attach(*c);
     // Timers defined running start with the window.
     for (Component* c : w.components())
-        if (c->kind() == Kind::Timer && static_cast<Timer*>(c)->RawInterval() > 0) TimerChanged(*static_cast<Timer*>(c));
+        if (c->kind() == Kind::Timer && static_cast<Timer*>(c)->RawInterval() > 0)
+            TimerChanged(*static_cast<Timer*>(c));
 }
 
 void HeadlessDesktop::DestroyNow(Window& w) {
@@ -296,7 +297,8 @@ bool HeadlessDesktop::LoadWindow(Window& w, bool modal) {
         if (modalHook_) modalHook_(w);
         if (!open()) break;
         const auto next = NextEventTime();
-        if (!next) throw UnexpectedDialog("modal window " + w.design().name + " waits with nothing that could close it");
+        if (!next)
+            throw UnexpectedDialog("modal window " + w.design().name + " waits with nothing that could close it");
         RunOne(*next);
     }
     for (auto& [win, was] : others)

@@ -22,9 +22,9 @@ namespace dida {
 enum class RegType { Sz, ExpandSz, Dword, Binary };
 struct RegValue {
     RegType type = RegType::Sz;
-    std::string text;                // Sz, ExpandSz
-    std::uint32_t dword = 0;         // Dword
-    std::vector<std::uint8_t> bytes; // Binary
+    std::string text;                 // Sz, ExpandSz
+    std::uint32_t dword = 0;          // Dword
+    std::vector<std::uint8_t> bytes;  // Binary
     bool operator==(const RegValue&) const = default;
 };
 
@@ -34,10 +34,10 @@ public:
     void SetValue(int root, const std::string& key, const std::string& name, RegValue v);
     std::optional<RegValue> GetValue(int root, const std::string& key, const std::string& name) const;
     bool KeyExists(int root, const std::string& key) const;
-    void CreateKey(int root, const std::string& key);      // with every missing parent
+    void CreateKey(int root, const std::string& key);  // with every missing parent
     bool DeleteValue(int root, const std::string& key, const std::string& name);
-    bool DeleteKey(int root, const std::string& key);      // only without sub-keys
-    void SetWriteProtected(int root, bool on);             // writes and deletes under that hive fail
+    bool DeleteKey(int root, const std::string& key);  // only without sub-keys
+    void SetWriteProtected(int root, bool on);         // writes and deletes under that hive fail
     bool WriteProtected(int root) const;
     // Environment for REG_EXPAND_SZ expansion (%NAME%, case-insensitive).
     void SetEnvironment(const std::string& name, const std::string& value);
@@ -47,8 +47,8 @@ public:
 
 private:
     struct Key {
-        std::map<std::string, RegValue> values;  // by folded name
-        std::map<std::string, std::string> names; // folded → as written
+        std::map<std::string, RegValue> values;    // by folded name
+        std::map<std::string, std::string> names;  // folded → as written
     };
     static int Hive(int root);
     static std::string Fold(const std::string& s);
@@ -66,7 +66,7 @@ struct SoundCall {
     std::vector<std::string> files;  // PlayMp3
     int times = 0;                   // PlayMp3
     bool loop = false;
-    bool result = false;             // what the call returned (PlayAudio*)
+    bool result = false;  // what the call returned (PlayAudio*)
 };
 
 struct MessageCall {
@@ -86,8 +86,8 @@ struct InputCall {
 
 struct DialogCall {
     std::int64_t atMs;
-    std::string filter;      // with "||"
-    int filterIndex;         // 1-based as the system gets it
+    std::string filter;  // with "||"
+    int filterIndex;     // 1-based as the system gets it
     std::string initialName;
     bool confirmed;
 };
@@ -102,9 +102,9 @@ struct BalloonCall {
 struct SystemCall {
     enum class What { Shutdown, TurnOffMonitor, Delay } what;
     std::int64_t atMs;
-    int mode = 0;      // Shutdown
+    int mode = 0;  // Shutdown
     bool force = false;
-    int ms = 0;        // Delay
+    int ms = 0;  // Delay
 };
 
 // What a scripted dialog answer sees and gives.
@@ -172,8 +172,8 @@ public:
     };
 
     // ---- the simulated user acting on native controls
-    void PressEsc(Window& w);           // Esc on a window: closes it when EscCloses, via the close query
-    void RequestClose(Window& w);       // the system asks the window to close (close box, Alt+F4)
+    void PressEsc(Window& w);      // Esc on a window: closes it when EscCloses, via the close query
+    void RequestClose(Window& w);  // the system asks the window to close (close box, Alt+F4)
     void TypeInto(EditBox& e, const std::string& text);  // each character through the field's filter
     void Select(ComboBox& c, int index);                 // the user picks a list row
     void Click(SuperBtn& b);
@@ -201,8 +201,8 @@ public:
     int popupCount() const { return popups_; }
     // Sounds the simulated device is still playing at this moment (looping chimes, the MP3 player).
     struct Playing {
-        Blob bytes;                      // a WAV / MIDI block
-        std::vector<std::string> mp3;    // or the MP3 list
+        Blob bytes;                    // a WAV / MIDI block
+        std::vector<std::string> mp3;  // or the MP3 list
         bool loop = false;
         std::int64_t sinceMs = 0;
     };
@@ -214,8 +214,8 @@ public:
     void Delay(int ms) override;
     void ProcessEvents() override;
     int ShowMessage(const std::string& text, int style = 0, const std::string& title = "") override;
-    bool InputBox(const std::string& prompt, const std::string& title, const std::string& initial,
-                  InputTarget target, int mode = 1) override;
+    bool InputBox(const std::string& prompt, const std::string& title, const std::string& initial, InputTarget target,
+                  int mode = 1) override;
     bool OpenDialog(CommonDlg& dialog) override;
     bool LoadWindow(Window& window, bool modal = false) override;
     void UnloadWindow(Window& window) override;

@@ -112,8 +112,8 @@ void Win32Desktop::ProcessEvents() {
 // ---------------------------------------------------------------- dialogs
 
 int Win32Desktop::ShowMessage(const std::string& text, int style, const std::string& title) {
-    const int id = MessageBoxW(nullptr, Wide(text).c_str(), Wide(MessageBoxTitle(title)).c_str(),
-                               MessageBoxStyle(style));
+    const int id =
+        MessageBoxW(nullptr, Wide(text).c_str(), Wide(MessageBoxTitle(title)).c_str(), MessageBoxStyle(style));
     return MessageResultFromButtonId(id);
 }
 

@@ -37,8 +37,8 @@ public:
     void ProcessEvents() override;
 
     int ShowMessage(const std::string& text, int style = 0, const std::string& title = "") override;
-    bool InputBox(const std::string& prompt, const std::string& title, const std::string& initial,
-                  InputTarget target, int mode = 1) override;
+    bool InputBox(const std::string& prompt, const std::string& title, const std::string& initial, InputTarget target,
+                  int mode = 1) override;
     bool OpenDialog(CommonDlg& dialog) override;
     bool LoadWindow(Window& window, bool modal = false) override;
     void UnloadWindow(Window& window) override;
@@ -87,7 +87,7 @@ private:
     Window* startWindow_ = nullptr;
     std::map<const Window*, std::unique_ptr<FormHost>> hosts_;
     std::vector<std::unique_ptr<FormHost>> graveyard_;
-    int depth_ = 0;  // dispatches on the stack
+    int depth_ = 0;                                 // dispatches on the stack
     std::map<const Window*, unsigned> generation_;  // counts destructions, so a loop can tell its window went
     HWND hiddenOwner_ = nullptr;
 };

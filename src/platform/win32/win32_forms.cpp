@@ -79,8 +79,10 @@ public:
 
 protected:
     void OwnChanged(Prop p) override {
-        if (p == Prop::Caption) SetWindowTextW(hwnd_, Wide(label_.RawCaption()).c_str());
-        else if (p == Prop::TextColor) InvalidateRect(hwnd_, nullptr, TRUE);
+        if (p == Prop::Caption)
+            SetWindowTextW(hwnd_, Wide(label_.RawCaption()).c_str());
+        else if (p == Prop::TextColor)
+            InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
 private:
@@ -150,11 +152,8 @@ private:
                 self->edit_.UserDoubleClicked();
                 return r;
             }
-            case WM_NCDESTROY:
-                RemoveWindowSubclass(h, &EditPeer::SubProc, kPeerSubclass);
-                break;
-            default:
-                break;
+            case WM_NCDESTROY: RemoveWindowSubclass(h, &EditPeer::SubProc, kPeerSubclass); break;
+            default: break;
             }
         } catch (...) {
         }
@@ -213,8 +212,10 @@ protected:
         return r;
     }
     void OwnChanged(Prop p) override {
-        if (p == Prop::CurrentIndex) SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.RawIndex()), 0);
-        else if (p == Prop::Items) FillItems();
+        if (p == Prop::CurrentIndex)
+            SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.RawIndex()), 0);
+        else if (p == Prop::Items)
+            FillItems();
     }
 
 private:
@@ -393,11 +394,8 @@ private:
         case WM_LBUTTONDBLCLK:
             // An owner-drawn button reports a quick second press as a double-click, not a click.
             return DefSubclassProc(h, WM_LBUTTONDOWN, wp, lp);
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(h, &SuperBtnPeer::SubProc, kPeerSubclass);
-            break;
-        default:
-            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(h, &SuperBtnPeer::SubProc, kPeerSubclass); break;
+        default: break;
         }
         return DefSubclassProc(h, msg, wp, lp);
     }
@@ -452,8 +450,10 @@ public:
 
 protected:
     void OwnChanged(Prop p) override {
-        if (p == Prop::Picture) LoadImageBytes();
-        else if (p == Prop::PlayAnimation) Animate();
+        if (p == Prop::Picture)
+            LoadImageBytes();
+        else if (p == Prop::PlayAnimation)
+            Animate();
     }
 
 private:
@@ -988,9 +988,9 @@ HFONT FormHost::FontOf(const Font& font) {
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
     // The character height is the em height: a negative height asks for exactly that, without the leading.
-    HFONT f = CreateFontW(-font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
-                          Wide(font.face).c_str());
+    HFONT f =
+        CreateFontW(-font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut, DEFAULT_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, Wide(font.face).c_str());
     fonts_[key] = f;
     return f;
 }
@@ -1042,15 +1042,16 @@ bool FormHost::PreTranslate(const MSG& msg) {
         for (std::size_t i = 0; i < stops.size(); ++i)
             if (stops[i]->hwnd() == focus || IsChild(stops[i]->hwnd(), focus)) at = i;
         std::size_t next;
-        if (at == stops.size()) next = back ? stops.size() - 1 : 0;
-        else next = back ? (at + stops.size() - 1) % stops.size() : (at + 1) % stops.size();
+        if (at == stops.size())
+            next = back ? stops.size() - 1 : 0;
+        else
+            next = back ? (at + stops.size() - 1) % stops.size() : (at + 1) % stops.size();
         HWND target = stops[next]->hwnd();
         SetFocus(target);
         if (ClassOf(target) == L"Edit") SendMessageW(target, EM_SETSEL, 0, -1);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -1116,26 +1117,17 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         // The whole bar is its caption: a double-click on it must not maximise it.
         if (wp == HTCAPTION && window_.design().dragAnywhere && window_.design().frame == Frame::None) return 0;
         break;
-    case WM_CLOSE:
-        desk_.RequestClose(window_);
-        return 0;
-    case kUnloadMessage:
-        desk_.UnloadArrived(window_);
-        return 0;
+    case WM_CLOSE: desk_.RequestClose(window_); return 0;
+    case kUnloadMessage: desk_.UnloadArrived(window_); return 0;
     case WM_WINDOWPOSCHANGED: {
         const LRESULT r = DefWindowProcW(self, msg, wp, lp);
         SyncModelRect();
         return r;
     }
-    case WM_QUERYENDSESSION:
-        return TRUE;  // the session may end; nothing is kept that needs saving
-    case WM_ENDSESSION:
-        return 0;
-    case WM_NCDESTROY:
-        hwnd_ = nullptr;
-        break;
-    default:
-        break;
+    case WM_QUERYENDSESSION: return TRUE;  // the session may end; nothing is kept that needs saving
+    case WM_ENDSESSION: return 0;
+    case WM_NCDESTROY: hwnd_ = nullptr; break;
+    default: break;
     }
     return DefWindowProcW(self, msg, wp, lp);
 }

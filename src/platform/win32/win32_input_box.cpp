@@ -67,12 +67,13 @@ INT_PTR CALLBACK InputDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexc
                 state->entry = Narrow(TextOf(GetDlgItem(dlg, kInputEditId)));
                 state->confirmed = true;
             }
-            if (!state || state->modal) EndDialog(dlg, id);
-            else DestroyWindow(dlg);
+            if (!state || state->modal)
+                EndDialog(dlg, id);
+            else
+                DestroyWindow(dlg);
             return TRUE;
         }
-        default:
-            return FALSE;
+        default: return FALSE;
         }
     } catch (...) {
         return FALSE;
@@ -83,8 +84,8 @@ INT_PTR CALLBACK InputDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexc
 
 std::vector<WORD> InputDialogTemplate(const InputDialogState& state) {
     const bool withPrompt = !state.prompt.empty();
-    const DWORD editStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT |
-                            (state.mode == 4 ? ES_PASSWORD : 0);
+    const DWORD editStyle =
+        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | (state.mode == 4 ? ES_PASSWORD : 0);
     const DWORD okStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
     const DWORD cancelStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
     std::vector<Item> items;

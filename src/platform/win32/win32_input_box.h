@@ -17,7 +17,7 @@ struct InputDialogState {
     int mode = 1;                          // already clamped to 1..4
     std::string entry;                     // the field's text when confirmed
     bool confirmed = false;
-    bool modal = true;                     // a modeless one (the tests) destroys itself instead
+    bool modal = true;  // a modeless one (the tests) destroys itself instead
 };
 
 // The DLGTEMPLATE with its items, ready for DialogBoxIndirectParamW / CreateDialogIndirectParamW.

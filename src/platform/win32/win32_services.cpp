@@ -35,8 +35,8 @@ private:
 
 bool OpenForWriting(int root, const std::wstring& key, Key& k) {
     if (RegOpenKeyExW(HiveOf(root), key.c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS) return true;
-    return RegCreateKeyExW(HiveOf(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                           k.out(), nullptr) == ERROR_SUCCESS;
+    return RegCreateKeyExW(HiveOf(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, k.out(),
+                           nullptr) == ERROR_SUCCESS;
 }
 
 bool WriteValue(int root, const std::string& fullPath, DWORD type, const void* data, DWORD size) {

@@ -391,8 +391,7 @@ private:
 
 class Win32Sound::Mp3Player {
 public:
-    Mp3Player(std::vector<std::string> files, int passes)
-        : files_(std::move(files)), passes_(passes), stop_(true) {
+    Mp3Player(std::vector<std::string> files, int passes) : files_(std::move(files)), passes_(passes), stop_(true) {
         running_ = true;
         thread_ = std::thread([this] { Run(); });
     }

@@ -12,9 +12,7 @@ inline std::wstring Wide(std::string_view s) {
     return std::wstring(u.begin(), u.end());
 }
 
-inline std::string Narrow(std::wstring_view s) {
-    return Utf16ToUtf8(std::u16string(s.begin(), s.end()));
-}
+inline std::string Narrow(std::wstring_view s) { return Utf16ToUtf8(std::u16string(s.begin(), s.end())); }
 
 // Copies s into a fixed system field of `units` code units (the end mark included), cut at a
 // character boundary.

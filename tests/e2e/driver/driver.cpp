@@ -47,8 +47,7 @@ constexpr DWORD kDefaultWait = 10000;
 
 std::string Utf8(const std::wstring& s) {
     if (s.empty()) return {};
-    std::string out(WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr,
-                                        nullptr),
+    std::string out(WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr),
                     '\0');
     WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size()),
                         nullptr, nullptr);
@@ -101,8 +100,7 @@ std::wstring TextOf(HWND h) {
     if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return {};
     std::wstring buf(len + 1, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
-                        &got);
+    SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000, &got);
     buf.resize(got);
     return buf;
 }
@@ -248,8 +246,8 @@ int Children() {
     for (HWND h : ChildrenOf(bar)) {
         const RECT r = ClientRectOfChild(bar, h);
         wchar_t line[160];
-        swprintf(line, 160, L"%ls id=%d %ld,%ld %ldx%ld visible=%d text=", ClassOf(h).c_str(), GetDlgCtrlID(h),
-                 r.left, r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(h) ? 1 : 0);
+        swprintf(line, 160, L"%ls id=%d %ld,%ld %ldx%ld visible=%d text=", ClassOf(h).c_str(), GetDlgCtrlID(h), r.left,
+                 r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(h) ? 1 : 0);
         Print(line + TextOf(h));
     }
     return 0;
@@ -285,13 +283,13 @@ int Click(const Args& a) {
 int Tray(const Args& a) {
     if (a.size() < 2) Usage();
     const std::wstring& m = a[1];
-    UINT msg = m == L"dblclk"   ? WM_LBUTTONDBLCLK
-               : m == L"lup"    ? WM_LBUTTONUP
-               : m == L"ldown"  ? WM_LBUTTONDOWN
-               : m == L"rup"    ? WM_RBUTTONUP
-               : m == L"rdown"  ? WM_RBUTTONDOWN
-               : m == L"move"   ? WM_MOUSEMOVE
-                                : static_cast<UINT>(a.Int(1, 0));
+    UINT msg = m == L"dblclk"  ? WM_LBUTTONDBLCLK
+               : m == L"lup"   ? WM_LBUTTONUP
+               : m == L"ldown" ? WM_LBUTTONDOWN
+               : m == L"rup"   ? WM_RBUTTONUP
+               : m == L"rdown" ? WM_RBUTTONDOWN
+               : m == L"move"  ? WM_MOUSEMOVE
+                               : static_cast<UINT>(a.Int(1, 0));
     if (!msg) Usage();
     HWND tray = TrayWindow();
     if (!tray) {
@@ -464,10 +462,11 @@ int Run(const Args& a) {
     if (c == L"wait-gone") return WaitFor(a.Int(1, kDefaultWait), [] { return Bar() == nullptr; }) ? 0 : 1;
     if (c == L"wait-visible") {
         const bool want = a.Int(1, 1) != 0;
-        return WaitFor(a.Int(2, kDefaultWait), [&] {
-                   HWND bar = Bar();
-                   return bar && (IsWindowVisible(bar) != 0) == want;
-               })
+        return WaitFor(a.Int(2, kDefaultWait),
+                       [&] {
+                           HWND bar = Bar();
+                           return bar && (IsWindowVisible(bar) != 0) == want;
+                       })
                    ? 0
                    : 1;
     }
@@ -507,7 +506,8 @@ int Run(const Args& a) {
         if (a.size() < 4) Usage();
         DWORD_PTR r = 0;
         return SendMessageTimeoutW(NeedChildAt(a), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()),
-                                   SMTO_ABORTIFHUNG, 3000, &r) && r
+                                   SMTO_ABORTIFHUNG, 3000, &r) &&
+                       r
                    ? 0
                    : 1;
     }

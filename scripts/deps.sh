@@ -13,7 +13,7 @@ commands=(
     wine:wine wineboot:wine wineserver:wine
     Xvfb:xvfb xdotool:xdotool xdpyinfo:x11-utils import:imagemagick convert:imagemagick
     localedef:libc-bin iconv:libc-bin flock:util-linux md5sum:coreutils mkfifo:coreutils od:coreutils
-    lame:lame sox:sox python3:python3
+    lame:lame sox:sox python3:python3 clang-format:clang-format
 )
 # Packages without a command of their own: libraries, fonts, the locale sources.
 others=(wine64 g++-mingw-w64-x86-64 libgtest-dev libgmock-dev googletest libclang-rt-14-dev fonts-wine fonts-wqy-microhei fonts-wqy-zenhei

@@ -15,10 +15,8 @@ bool SameBytes(Blob a, Blob b) {
 Component::Component(Window* owner, Kind kind, CommonDef def)
     : owner_(owner), kind_(kind), def_(std::move(def)), rect_(def_.rect), visible_(def_.visible),
       disabled_(def_.disabled) {
-    if (owner_ == nullptr)
-        owner_ = static_cast<Window*>(this);  // a window owns itself
-    else
-        owner_->Register(this);
+    // A window passes itself: it is not built yet, so only its address is kept, nothing is called on it.
+    if (kind_ != Kind::Window) owner_->Register(this);
 }
 
 void Component::Touch() const {

@@ -3,8 +3,8 @@
 namespace dida {
 
 Window::Window(WindowDef def)
-    : Component(nullptr, Kind::Window, CommonDef{def.name, def.rect, def.visible, false, false}),
-      design_(std::move(def)) {}
+    : Component(this, Kind::Window, CommonDef{def.name, def.rect, def.visible, false, false}), design_(std::move(def)) {
+}
 
 std::vector<MenuItem*> Window::menuItems() const {
     std::vector<MenuItem*> items;

@@ -249,9 +249,11 @@ std::optional<MpegFrame> MpegFrameScanner::Next() {
         if (length > bytes_.size() - pos_) return std::nullopt;  // cut short: the file ends here
         if (!synced_) {
             // Junk can look like a header by chance; a real frame is followed by another of the same
-            // stream. When the bytes end right after it there is nothing to compare and it is taken.
+            // stream. When the bytes end right after it, or only an ID3v1 tag follows, there is nothing
+            // to compare and it is taken.
             const std::size_t next = pos_ + length;
-            if (bytes_.size() - next >= 4) {
+            const bool tagFollows = bytes_.size() - next == 128 && TagAt(bytes_, next, "TAG");
+            if (bytes_.size() - next >= 4 && !tagFollows) {
                 const std::optional<MpegHeader> n = ParseMpegHeader(Be32(bytes_, next));
                 if (!n || n->version != h->version || n->sampleRate != h->sampleRate) {
                     ++pos_;
@@ -265,6 +267,29 @@ std::optional<MpegFrame> MpegFrameScanner::Next() {
         return frame;
     }
     return std::nullopt;
+}
+
+namespace {
+
+bool SameStream(const MpegHeader& a, const MpegHeader& b) {
+    return a.version == b.version && a.sampleRate == b.sampleRate && a.channels == b.channels;
+}
+
+}  // namespace
+
+bool Mp3Playable(Blob bytes, bool whole) {
+    if (TagAt(bytes, 0, "RIFF")) return false;
+    MpegFrameScanner scanner(bytes);
+    std::optional<MpegFrame> frame = scanner.Next();
+    while (frame) {
+        const std::size_t end = frame->offset + frame->bytes.size();
+        std::optional<MpegFrame> next = scanner.Next();
+        if (next && next->offset == end && SameStream(frame->header, next->header)) return true;
+        const bool audioEnds = end == bytes.size() || (bytes.size() - end == 128 && TagAt(bytes, end, "TAG"));
+        if (whole && audioEnds) return true;
+        frame = next;
+    }
+    return false;
 }
 
 }  // namespace dida

@@ -102,4 +102,12 @@ private:
 // Length of an ID3v2 tag at the start of bytes (header, body and footer), or 0 when there is none.
 std::size_t Id3v2TagLength(Blob bytes);
 
+// Whether an MP3 image can produce sound: it holds at least one whole frame that is believably part of
+// an MPEG audio stream. The one rule both desktops play by. Junk passes a single header check now and
+// then, so a frame counts only when the next frame of the same stream follows right after it, or when
+// it ends exactly where the audio ends: at the end of the file, or where an ID3v1 tag fills the last
+// 128 bytes. A RIFF image (a WAV renamed .mp3) is no MP3, whatever its samples look like. `whole` is
+// false when the bytes are only the start of a longer file: then no frame can be known to end the audio.
+bool Mp3Playable(Blob bytes, bool whole = true);
+
 }  // namespace dida

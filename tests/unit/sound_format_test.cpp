@@ -566,5 +566,81 @@ TEST(MpegFrameScanning, Id3v2TagLength) {
     for (const Row& r : rows) EXPECT_EQ(Id3v2TagLength(r.head), r.want) << r.what;
 }
 
+// Whether a file can produce sound decides between the music and the first chime at an alarm's moment:
+// real files must pass, and so must their usual wrappings; what cannot sound must not, junk included.
+TEST(Mp3Playable, TheRuleBothDesktopsPlayBy) {
+    constexpr std::uint32_t k128 = 0xFFFB9044;     // MPEG-1 44.1 kHz, 417 bytes
+    constexpr std::uint32_t kMono22 = 0xFFF380C0;  // MPEG-2 22.05 kHz mono, 208 bytes
+    auto frames = [](std::uint32_t word, int n) {
+        Bytes b;
+        for (int i = 0; i < n; ++i) Frame(b, word, std::uint8_t(i));
+        return b;
+    };
+    auto cat = [](std::initializer_list<Bytes> parts) {
+        Bytes b;
+        for (const Bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
+        return b;
+    };
+    Bytes id3v1;
+    Put(id3v1, "TAG");
+    id3v1.resize(128, ' ');
+    Bytes wavOfFrames;  // a WAV whose samples happen to be a perfect frame chain
+    Put(wavOfFrames, "RIFF");
+    PutLe(wavOfFrames, 4 + 8 + 16 + 8 + 417 * 3, 4);
+    Put(wavOfFrames, "WAVE");
+    Chunk(wavOfFrames, "fmt ", Fmt(1, 1, 22050, 8));
+    Chunk(wavOfFrames, "data", frames(k128, 3));
+    Bytes text;
+    Put(text, "这不是声音 / not a sound at all, just a text file renamed to .mp3\r\n");
+
+    struct Row {
+        const char* what;
+        Bytes bytes;
+        bool whole, playable;
+    };
+    const std::vector<Row> rows = {
+        {"two frames of one stream", frames(k128, 2), true, true},
+        {"a long MPEG-2 mono file", frames(kMono22, 300), true, true},
+        {"a tag first", cat({Id3(2000, false), frames(k128, 3)}), true, true},
+        {"junk before the frames", cat({Bytes(700, 0x55), frames(k128, 2)}), true, true},
+        {"one frame that ends the file", frames(kMono22, 1), true, true},
+        {"one frame, then an ID3v1 tag", cat({frames(kMono22, 1), id3v1}), true, true},
+        {"the start of a longer file", frames(k128, 2), false, true},
+        {"one frame at the end of only the start of a file", frames(kMono22, 1), false, false},
+        {"one frame, then a byte", cat({frames(kMono22, 1), Bytes{0}}), true, false},
+        {"one whole frame and one cut short",
+         [&] {
+             Bytes b = frames(k128, 2);
+             b.pop_back();
+             return b;
+         }(),
+         true, false},
+        {"frames of two streams back to back, the first cut off by the second",
+         cat({Bytes{0xFF, 0xFB, 0x90, 0x44}, frames(kMono22, 1), Bytes(3, 0)}), true, false},
+        {"a WAV renamed", wavOfFrames, true, false},
+        {"a text file", text, true, false},
+        {"only a tag", Id3(5000, false), true, false},
+        {"a tag claiming more than the file", cat({Bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0, 0}, frames(k128, 2)}),
+         true, false},
+        {"zeros", Bytes(100000, 0), true, false},
+        {"0xFF bytes", Bytes(100000, 0xFF), true, false},
+        {"empty", {}, true, false},
+    };
+    for (const Row& r : rows) EXPECT_EQ(Mp3Playable(r.bytes, r.whole), r.playable) << r.what;
+}
+
+TEST(Mp3Playable, RandomBytesAreNoMusic) {
+    // A single believable header turns up every few dozen kilobytes of noise; a chain of two does not.
+    for (std::uint32_t seed = 1; seed <= 32; ++seed) {
+        Bytes noise(256 * 1024);
+        std::uint32_t state = seed;
+        for (auto& b : noise) {
+            state = state * 1664525u + 1013904223u;
+            b = std::uint8_t(state >> 24);
+        }
+        EXPECT_FALSE(Mp3Playable(noise)) << "seed " << seed;
+    }
+}
+
 }  // namespace
 }  // namespace dida

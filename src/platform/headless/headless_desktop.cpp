@@ -19,18 +19,30 @@ constexpr std::int64_t kMsPerDay = 86400000;
     throw FatalErrorRaised(errorText);
 }
 
-// '*' and '?' as the system's file search matches them, on code points.
+// '*' and '?' as the system's file search matches them, on code points. A mismatch after a star goes
+// back to that star and lets it take one character more; a later star replaces the earlier one, since
+// whatever the earlier one could still take the later one can take too. So a failed try never starts a
+// search of every split: at worst the time is the product of the two lengths, never exponential.
 bool GlobMatch(std::u32string_view pat, std::u32string_view s) {
-    if (pat.empty()) return s.empty();
-    if (pat[0] == U'*') {
-        for (std::size_t i = 0; i <= s.size(); ++i)
-            if (GlobMatch(pat.substr(1), s.substr(i))) return true;
-        return false;
-    }
-    if (s.empty()) return false;
     auto lower = [](char32_t c) { return c < 128 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c; };
-    if (pat[0] != U'?' && lower(pat[0]) != lower(s[0])) return false;
-    return GlobMatch(pat.substr(1), s.substr(1));
+    constexpr std::size_t kNoStar = std::u32string_view::npos;
+    std::size_t p = 0, i = 0, star = kNoStar, starAt = 0;
+    while (i < s.size()) {
+        if (p < pat.size() && pat[p] == U'*') {
+            star = p++;
+            starAt = i;
+        } else if (p < pat.size() && (pat[p] == U'?' || lower(pat[p]) == lower(s[i]))) {
+            ++p;
+            ++i;
+        } else if (star != kNoStar) {
+            p = star + 1;
+            i = ++starAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p] == U'*') ++p;
+    return p == pat.size();
 }
 }  // namespace
 
@@ -372,8 +384,11 @@ std::string HeadlessDesktop::RegReadText(int root, const std::string& fullPath, 
     const RegPath p = SplitFullPath(fullPath);
     const auto v = registry_.GetValue(root, p.key, p.value);
     if (!v) return def;
-    if (v->type == RegType::Sz) return v->text;
-    if (v->type == RegType::ExpandSz) return registry_.Expand(v->text);
+    // The system hands over the stored characters, zero included; what is read is a text, and a text
+    // ends at its first zero ("1\0junk" is the flag "1"), as the Windows backend reads it.
+    const std::string text = v->text.substr(0, v->text.find('\0'));
+    if (v->type == RegType::Sz) return text;
+    if (v->type == RegType::ExpandSz) return registry_.Expand(text);
     return def;
 }
 

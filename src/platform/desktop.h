@@ -79,8 +79,11 @@ public:
     // Sound: all return at once, the sound runs in the background.
     virtual bool PlayAudio(Blob soundBytes, bool loop = false) = 0;
     virtual bool PlayAudioFile(const std::string& fileName, bool loop = false) = 0;
-    // times: 1 once, 0 nothing (the old player is removed all the same), below 0 without end.
-    virtual void PlayMp3(int times, const std::vector<std::string>& files) = 0;
+    // times: 1 once, 0 nothing (the old player is removed all the same), below 0 without end. False, and
+    // nothing plays, when no file of the list can produce sound (Mp3Playable on what it holds: a missing
+    // file, a directory, a wildcard, an empty file, a WAV, junk). fallback: a WAV image the player loops
+    // instead, until stopped, once a whole pass over the list has produced no sound.
+    virtual bool PlayMp3(int times, const std::vector<std::string>& files, Blob fallback = {}) = 0;
     virtual void StopAudio() = 0;
 
     // Tray and menus.

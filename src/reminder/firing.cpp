@@ -33,10 +33,10 @@ void Fire(Program& p) {
     for (const LoopingChime& c : kLoopingChimes)
         if (action == c.item && !Muted(p)) p.desk.PlayAudio(*c.sound, true);
     if (action == "音乐…" && !Muted(p)) {
-        // An alarm must never stay silent by surprise: without its music file it rings the first chime.
-        if (!storedPath.empty() && p.desk.FileExists(storedPath))
-            p.desk.PlayMp3(-1, {storedPath});
-        else
+        // An alarm must never stay silent by surprise: music that cannot sound (no file, a directory, a
+        // wildcard, an empty or broken file) rings the first chime instead, and so does the player by
+        // itself if a whole pass later gives no sound. No message: the user may be away; the chime is it.
+        if (storedPath.empty() || !p.desk.PlayMp3(-1, {storedPath}, media::kBuiltinSound1))
             p.desk.PlayAudio(media::kBuiltinSound1, true);
     }
     if (action == "全屏") m.时钟全屏.Interval(1000);

@@ -77,7 +77,7 @@ TEST_F(Ring, MusicRepeatsWithoutEndOrFallsBackToTheFirstChime) {
     } rows[] = {{true, true}, {false, false}};
     for (const auto& r : rows) {
         HeadlessDesktop fresh;
-        fresh.AddFile("C:\\music\\a.mp3");
+        fresh.AddFile("C:\\music\\a.mp3", Mp3Image(40));
         fresh.registry().SetValue(kCurrentUser, kOptionsKey, "MP3路径",
                                   RegValue{RegType::Sz, "C:\\music\\a.mp3", 0, {}});
         Program p(fresh);

@@ -151,6 +151,8 @@ TEST_F(Registry, TextsWrittenByOthersWithoutAZeroOrWithAnOddSizeReadSafely) {
         {"无结尾零", L"闹钟180", 5 * sizeof(wchar_t), "闹钟180"},
         {"奇数字节", L"ab", 3, "a"},
         {"中间有零", std::wstring(L"前\0后", 3), 4 * sizeof(wchar_t), "前"},
+        // An on/off flag written with junk after its zero is on: the text is what comes before the zero.
+        {"长鸣", std::wstring(L"1\0garbage", 9), 10 * sizeof(wchar_t), "1"},
     };
     HKEY k;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, W(base).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr),

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/win32_services.h"
 #include "platform/win32/win32_sound.h"
 
 namespace dida::win32 {
@@ -348,6 +349,78 @@ TEST_F(Sound, UndecodableMp3sAreSilentAndTheListGoesOn) {
     EXPECT_LT(played, whole * 2);
     DeleteFileA(text.c_str());
     DeleteFileA(cut.c_str());
+}
+
+TEST_F(Sound, Mp3sThatCannotSoundAreRefusedAtOnceAndAGoodOnePlays) {
+    const Bytes good = ReadAll(Media("tone44.mp3"));
+    ASSERT_FALSE(good.empty());
+    const std::string dir = ExeDir() + "\\sound_test_album";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string inside = dir + "\\good.mp3", empty = dir + "\\empty.mp3", wave = dir + "\\wave.mp3",
+                      noise = dir + "\\noise.mp3";
+    WriteAll(inside, good);
+    WriteAll(empty, {});
+    WriteAll(wave, Wav(22050, 1, 8, Pattern(30000, 3)));
+    WriteAll(noise, Pattern(64 * 1024, 4));
+    struct Row {
+        const char* what;
+        std::string path;
+    };
+    const Row rows[] = {
+        {"a directory", dir},     {"a wildcard matching a good file", dir + "\\*.mp3"},
+        {"an empty file", empty}, {"a WAV renamed", wave},
+        {"random bytes", noise},  {"a missing file", dir + "\\missing.mp3"},
+    };
+    const std::string out44 = SinkFile(44100, 2, "S16_LE");
+    Forget(out44);
+    for (const Row& r : rows) {
+        EXPECT_EQ(FileExists(r.path), std::string(r.what) != "a missing file") << r.what;
+        EXPECT_FALSE(sound.PlayMp3(-1, {r.path}, Wav(8000, 1, 8, Pattern(800, 5)))) << r.what;
+        EXPECT_FALSE(sound.Mp3Playing()) << r.what << ": no player, so not even the fallback";
+    }
+    EXPECT_FALSE(sound.PlayMp3(1, {empty, "", noise})) << "a list of which nothing can sound";
+    EXPECT_FALSE(sound.PlayMp3(0, {inside})) << "times 0 plays nothing";
+    EXPECT_FALSE(sound.PlayMp3(1, {}));
+    EXPECT_EQ(SizeOf(out44), 0u) << "no player was made, so nothing reached the device";
+
+    ASSERT_TRUE(sound.PlayMp3(1, {empty, inside})) << "one file of the list that sounds is enough";
+    ASSERT_TRUE(WaitUntil([&] { return !sound.Mp3Playing(); }));
+    EXPECT_GE(SettledSize(out44), 44100u * 4 / 2) << "the good file's half second";
+    for (const std::string& f : {inside, empty, wave, noise}) DeleteFileA(f.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+TEST_F(Sound, Mp3ThatStopsSoundingGivesWayToItsFallbackUntilStopped) {
+    const Bytes good = ReadAll(Media("tone44.mp3"));
+    ASSERT_FALSE(good.empty());
+    const std::string going = ExeDir() + "\\sound_test_going.mp3";
+    WriteAll(going, good);
+    const Bytes chime = Pattern(6000, 77);
+    const std::string out44 = SinkFile(44100, 2, "S16_LE"), outChime = SinkFile(16000, 1, "U8");
+    Forget(out44);
+    Forget(outChime);
+    ASSERT_TRUE(sound.PlayMp3(-1, {going}, Wav(16000, 1, 8, chime)));
+    ASSERT_TRUE(WaitUntil([&] { return SizeOf(out44) > 0; })) << "the music plays first";
+    EXPECT_EQ(SizeOf(outChime), 0u);
+    // Removed while it plays: the next pass finds nothing, and the fallback takes over.
+    ASSERT_TRUE(DeleteFileA(going.c_str()));
+    ASSERT_TRUE(WaitUntil([&] { return SizeOf(outChime) > chime.size() * 3; })) << "the fallback loops";
+    EXPECT_TRUE(sound.Mp3Playing()) << "the player rings it";
+    const Bytes start = ReadAll(outChime);
+    ASSERT_GE(start.size(), chime.size());
+    EXPECT_TRUE(std::equal(chime.begin(), chime.end(), start.begin())) << "the fallback's samples, unchanged";
+    sound.StopAudio();
+    EXPECT_FALSE(sound.Mp3Playing());
+    const std::size_t stopped = SettledSize(outChime);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(SizeOf(outChime), stopped) << "and stops with the player";
+
+    // Without a fallback the player just ends.
+    WriteAll(going, good);
+    ASSERT_TRUE(sound.PlayMp3(-1, {going}));
+    ASSERT_TRUE(WaitUntil([&] { return SizeOf(out44) > 0; }));
+    ASSERT_TRUE(DeleteFileA(going.c_str()));
+    EXPECT_TRUE(WaitUntil([&] { return !sound.Mp3Playing(); }));
 }
 
 // ---- MIDI: there may be no synthesizer, but the player must never hang or refuse a damaged image.

@@ -450,16 +450,56 @@ bool HeadlessDesktop::PlayAudioFile(const std::string& fileName, bool loop) {
     return result;
 }
 
-void HeadlessDesktop::PlayMp3(int times, const std::vector<std::string>& files) {
-    sounds_.push_back(SoundCall{SoundCall::What::PlayMp3, mono_, {}, {}, files, times, times < 0, false});
+bool HeadlessDesktop::PlayMp3(int times, const std::vector<std::string>& files, Blob fallback) {
+    sounds_.push_back(SoundCall{SoundCall::What::PlayMp3, mono_, fallback, {}, files, times, times < 0, false});
     mp3_.reset();
-    if (times == 0) return;
+    if (times == 0) return false;
     std::vector<std::string> named;
     for (const auto& f : files)
-        if (!f.empty() && files_.count(f)) named.push_back(f);
-    if (named.empty()) return;
-    mp3_ = Playing{{}, named, times < 0, mono_};
+        if (!f.empty()) named.push_back(f);
+    const std::int64_t passMs = Mp3PassMs(named);
+    if (passMs == 0) return false;
+    mp3_ = Mp3Player{named, times < 0 ? 0 : times, fallback, mono_, mono_ + passMs, false};
     sounds_.back().result = true;
+    return true;
+}
+
+// What one pass over the list sounds for, by the rule the real player decodes by: every file that can
+// produce sound plays its frames, the others are skipped at once.
+std::int64_t HeadlessDesktop::Mp3PassMs(const std::vector<std::string>& files) const {
+    double ms = 0;
+    bool heard = false;
+    for (const auto& name : files) {
+        const auto it = files_.find(name);
+        if (it == files_.end() || !Mp3Playable(it->second)) continue;
+        heard = true;
+        MpegFrameScanner scanner(it->second);
+        while (const auto frame = scanner.Next())
+            ms += 1000.0 * frame->header.samplesPerFrame / frame->header.sampleRate;
+    }
+    return heard ? std::max<std::int64_t>(1, std::llround(ms)) : 0;
+}
+
+// The real player reads each file when its turn comes. The simulated one is brought up to date before
+// anything looks at it or changes a file, so each pass sees the files as they were when it began.
+void HeadlessDesktop::CatchUpMp3() const {
+    while (mp3_ && !mp3_->onFallback && mp3_->passEnds <= mono_) {
+        if (mp3_->passesLeft > 0 && --mp3_->passesLeft == 0) {
+            mp3_.reset();
+            return;
+        }
+        const std::int64_t passMs = Mp3PassMs(mp3_->files);
+        if (passMs > 0) {
+            mp3_->since = mp3_->passEnds;
+            mp3_->passEnds += passMs;
+        } else if (!mp3_->fallback.empty()) {
+            // A whole pass without a sound: the fallback rings from here on, until stopped.
+            mp3_->since = mp3_->passEnds;
+            mp3_->onFallback = true;
+        } else {
+            mp3_.reset();
+        }
+    }
 }
 
 void HeadlessDesktop::StopAudio() {
@@ -474,7 +514,9 @@ std::vector<HeadlessDesktop::Playing> HeadlessDesktop::playing() const {
     for (const auto& s : streams_)
         if (s.endsAt < 0 || s.endsAt > mono_) out.push_back(Playing{s.bytes, {}, s.loop, s.since});
     if (midi_) out.push_back(*midi_);
-    if (mp3_) out.push_back(*mp3_);
+    CatchUpMp3();
+    if (mp3_ && mp3_->onFallback) out.push_back(Playing{mp3_->fallback, {}, true, mp3_->since});
+    if (mp3_ && !mp3_->onFallback) out.push_back(Playing{{}, mp3_->files, mp3_->passesLeft == 0, mp3_->since});
     return out;
 }
 
@@ -504,10 +546,14 @@ void HeadlessDesktop::SetProgramPath(const std::string& directory, const std::st
 }
 
 void HeadlessDesktop::AddFile(const std::string& path, std::vector<std::uint8_t> content) {
+    CatchUpMp3();
     files_[path] = std::move(content);
 }
 
-void HeadlessDesktop::RemoveFile(const std::string& path) { files_.erase(path); }
+void HeadlessDesktop::RemoveFile(const std::string& path) {
+    CatchUpMp3();
+    files_.erase(path);
+}
 
 bool HeadlessDesktop::FileExists(const std::string& path) {
     if (path.empty()) return false;

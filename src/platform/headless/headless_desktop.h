@@ -61,12 +61,12 @@ private:
 struct SoundCall {
     enum class What { PlayAudio, PlayAudioFile, PlayMp3, StopAudio } what;
     std::int64_t atMs;               // virtual monotonic time
-    Blob bytes;                      // PlayAudio: the block played
+    Blob bytes;                      // PlayAudio: the block played; PlayMp3: the fallback
     std::string fileName;            // PlayAudioFile
     std::vector<std::string> files;  // PlayMp3
     int times = 0;                   // PlayMp3
     bool loop = false;
-    bool result = false;  // what the call returned (PlayAudio*)
+    bool result = false;  // what the call returned (PlayAudio*, PlayMp3)
 };
 
 struct MessageCall {
@@ -199,7 +199,8 @@ public:
     const std::vector<BalloonCall>& balloons() const { return balloons_; }
     const std::vector<SystemCall>& systemCalls() const { return systemCalls_; }
     int popupCount() const { return popups_; }
-    // Sounds the simulated device is still playing at this moment (looping chimes, the MP3 player).
+    // Sounds the simulated device is still playing at this moment (looping chimes, the MP3 player, or the
+    // fallback the MP3 player rings after a pass in which nothing could sound).
     struct Playing {
         Blob bytes;                    // a WAV / MIDI block
         std::vector<std::string> mp3;  // or the MP3 list
@@ -226,7 +227,7 @@ public:
     bool RegDelete(int root, const std::string& fullPath) override;
     bool PlayAudio(Blob soundBytes, bool loop = false) override;
     bool PlayAudioFile(const std::string& fileName, bool loop = false) override;
-    void PlayMp3(int times, const std::vector<std::string>& files) override;
+    bool PlayMp3(int times, const std::vector<std::string>& files, Blob fallback = {}) override;
     void StopAudio() override;
     bool ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,
                      int timeoutMs) override;
@@ -304,7 +305,18 @@ private:
         std::int64_t since, endsAt;  // endsAt < 0 for a loop
     };
     std::vector<WavStream> streams_;
-    std::optional<Playing> mp3_;
+    struct Mp3Player {
+        std::vector<std::string> files;
+        int passesLeft;  // 0: without end
+        Blob fallback;
+        std::int64_t since;     // start of the pass under way, or of the fallback
+        std::int64_t passEnds;  // end of the pass under way
+        bool onFallback;
+    };
+    // Mutable: the player is brought up to the present lazily, also when it is only looked at.
+    mutable std::optional<Mp3Player> mp3_;
+    void CatchUpMp3() const;
+    std::int64_t Mp3PassMs(const std::vector<std::string>& files) const;
 };
 
 }  // namespace dida

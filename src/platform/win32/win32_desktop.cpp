@@ -293,7 +293,9 @@ bool Win32Desktop::PlayAudio(Blob soundBytes, bool loop) { return sound_.PlayAud
 bool Win32Desktop::PlayAudioFile(const std::string& fileName, bool loop) {
     return sound_.PlayAudioFile(fileName, loop);
 }
-void Win32Desktop::PlayMp3(int times, const std::vector<std::string>& files) { sound_.PlayMp3(times, files); }
+bool Win32Desktop::PlayMp3(int times, const std::vector<std::string>& files, Blob fallback) {
+    return sound_.PlayMp3(times, files, fallback);
+}
 void Win32Desktop::StopAudio() { sound_.StopAudio(); }
 
 int Win32Desktop::ScreenWidth() { return win32::ScreenWidth(); }

@@ -51,7 +51,7 @@ public:
 
     bool PlayAudio(Blob soundBytes, bool loop = false) override;
     bool PlayAudioFile(const std::string& fileName, bool loop = false) override;
-    void PlayMp3(int times, const std::vector<std::string>& files) override;
+    bool PlayMp3(int times, const std::vector<std::string>& files, Blob fallback = {}) override;
     void StopAudio() override;
 
     bool ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,

@@ -65,6 +65,53 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& utf8Na
     return result;
 }
 
+std::vector<std::uint8_t> ReadAt(HANDLE f, std::uint64_t pos, std::size_t n) {
+    std::vector<std::uint8_t> bytes(n);
+    LARGE_INTEGER at{};
+    at.QuadPart = LONGLONG(pos);
+    if (!SetFilePointerEx(f, at, nullptr, FILE_BEGIN)) return {};
+    std::size_t got = 0;
+    while (got < n) {
+        DWORD read = 0;
+        if (!ReadFile(f, bytes.data() + got, DWORD(n - got), &read, nullptr) || read == 0) break;
+        got += read;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+// Enough audio to find the first frames of any real file; the rest is the player's business.
+constexpr std::size_t kProbeBytes = std::size_t(1) << 20;
+
+// Whether the named file can produce sound, judged on the GUI thread before anything starts: ID3v2 tags
+// (pictures make them megabytes long) are stepped over by seeking, then at most kProbeBytes of audio are
+// read. A directory or a wildcard does not open as a file, so it cannot sound.
+bool Mp3FilePlayable(const std::string& utf8Name) {
+    if (utf8Name.empty()) return false;
+    const std::u16string wide = Utf8ToUtf16(utf8Name);
+    HANDLE f = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    bool playable = false;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(f, &size) && size.QuadPart > 0) {
+        const std::uint64_t total = std::uint64_t(size.QuadPart);
+        std::uint64_t pos = 0;
+        while (pos < total) {
+            const std::size_t tag = Id3v2TagLength(ReadAt(f, pos, 10));
+            if (tag == 0) break;
+            pos += tag;
+        }
+        if (pos < total) {
+            const std::size_t want = std::size_t(std::min<std::uint64_t>(total - pos, kProbeBytes));
+            const std::vector<std::uint8_t> audio = ReadAt(f, pos, want);
+            playable = audio.size() == want && Mp3Playable(audio, pos + want == total);
+        }
+    }
+    CloseHandle(f);
+    return playable;
+}
+
 // One opened wave output device with its ring of buffers. The owner fills buffers in order; the
 // device hands them back in the same order and the notification only counts them.
 class WaveOutput {
@@ -391,7 +438,8 @@ private:
 
 class Win32Sound::Mp3Player {
 public:
-    Mp3Player(std::vector<std::string> files, int passes) : files_(std::move(files)), passes_(passes), stop_(true) {
+    Mp3Player(std::vector<std::string> files, int passes, Blob fallback)
+        : files_(std::move(files)), passes_(passes), fallback_(fallback.begin(), fallback.end()), stop_(true) {
         running_ = true;
         thread_ = std::thread([this] { Run(); });
     }
@@ -407,7 +455,7 @@ private:
     enum class Outcome { Played, Silent, Stopped };
 
     void Run() {
-        bool stopped = false;
+        bool stopped = false, silentPass = false;
         for (int pass = 0; !stopped && (passes_ == 0 || pass < passes_); ++pass) {
             bool heard = false;
             for (const std::string& name : files_) {
@@ -419,12 +467,38 @@ private:
                 heard = heard || o == Outcome::Played;
             }
             // A list of which nothing decodes would otherwise spin without end.
-            if (!heard) break;
+            if (!heard && !stopped) {
+                silentPass = true;
+                break;
+            }
         }
         // Let the last file play out; a stop drops the queue instead.
         if (output_ && !stopped) output_->WaitFor(stop_.get(), true);
         output_.reset();
+        if (silentPass && !stop_.IsSet()) RingFallback();
         running_ = false;
+    }
+
+    // Nothing of the list could be heard in a whole pass (a file removed or changed since it was checked,
+    // a decoder that gave nothing): the fallback rings in its place until the player is stopped or
+    // replaced. Its stream is the player's own, so whatever ends the player ends it too.
+    void RingFallback() {
+        const std::optional<WavInfo> info = ParseWav(fallback_);
+        if (!info) return;
+        auto list = std::make_shared<StreamList>();
+        auto stream = std::make_shared<WavStream>(*info, true);
+        if (!stream->Open()) return;
+        {
+            std::lock_guard<Win32Sound::Lock> g(list->lock);
+            list->streams.push_back(stream);
+            ResetEvent(list->emptied.get());
+        }
+        stream->Start(list);
+        // The stream ends by itself only when its device stalls.
+        const HANDLE handles[2] = {stop_.get(), list->emptied.get()};
+        WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+        stream->Stop();
+        WaitForSingleObject(list->emptied.get(), kStallMs);
     }
 
     // The device stays open from file to file while the decoded format stays the same, so a list or a
@@ -444,7 +518,7 @@ private:
 
     Outcome PlayFile(const std::string& name) {
         const auto bytes = ReadWholeFile(name);
-        if (!bytes) return Outcome::Silent;
+        if (!bytes || !Mp3Playable(*bytes)) return Outcome::Silent;
         MpegFrameScanner scanner(*bytes);
         std::optional<MpegFrame> frame = scanner.Next();
         if (!frame) return Outcome::Silent;
@@ -555,6 +629,7 @@ private:
 
     std::vector<std::string> files_;
     int passes_;  // 0: without end
+    std::vector<std::uint8_t> fallback_;
     Event stop_;
     std::unique_ptr<WaveOutput> output_;
     WAVEFORMATEX format_{};
@@ -606,15 +681,17 @@ bool Win32Sound::PlayAudioFile(const std::string& utf8Name, bool loop) {
     return bytes && PlayAudio(*bytes, loop);
 }
 
-void Win32Sound::PlayMp3(int times, const std::vector<std::string>& files) {
+bool Win32Sound::PlayMp3(int times, const std::vector<std::string>& files, Blob fallback) {
     std::lock_guard<Win32Sound::Lock> g(playersLock_);
     mp3_.reset();
-    if (times == 0) return;
+    if (times == 0) return false;
     std::vector<std::string> names;
     for (const std::string& f : files)
         if (!f.empty()) names.push_back(f);
-    if (names.empty()) return;
-    mp3_ = std::make_unique<Mp3Player>(std::move(names), times < 0 ? 0 : times);
+    // Decided before anything starts, so that the caller can ring something else at once.
+    if (std::none_of(names.begin(), names.end(), Mp3FilePlayable)) return false;
+    mp3_ = std::make_unique<Mp3Player>(std::move(names), times < 0 ? 0 : times, fallback);
+    return true;
 }
 
 void Win32Sound::StopAudio() {

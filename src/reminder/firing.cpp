@@ -1,4 +1,7 @@
 // The moment of a reminder: the action, the ring that ends by itself, by the user or never.
+#include <cstdint>
+#include <limits>
+
 #include "app/program.h"
 #include "platform/convert.h"
 #include "reminder/reminder.h"
@@ -60,7 +63,9 @@ void OpenShutdownWarning(Program& p) { p.desk.LoadWindow(p.warning, false); }
 
 void 时钟监视变量_Tick(Program& p) {
     MainForm& m = p.main;
-    p.vars.ringSecondsLeft -= 1;
+    // The duration is the user's number saturated to 32 bits: at its floor it stays there rather than
+    // wrap to the top and ring for 68 years.
+    if (p.vars.ringSecondsLeft > std::numeric_limits<std::int32_t>::min()) p.vars.ringSecondsLeft -= 1;
     if (m.无操作时长鸣.Checked() || p.vars.ringSecondsLeft > 0) return;
     p.desk.StopAudio();
     ResetFlashing(p);

@@ -13,7 +13,7 @@ void 秒表窗口_Created(Program& p) { p.stopwatch.图片框1.Picture(media::kG
 // The count is the number of ticks received: late ticks are not made up, the resolution is a second.
 void 时钟秒表_Tick(Program& p) {
     auto& count = p.stopwatch.标签秒时间;
-    count.Caption(ToText(ToInteger(count.Caption()) + 1));
+    count.Caption(ToText(std::int64_t{ToInteger(count.Caption())} + 1));
 }
 
 void 秒表按钮1_Click(Program& p) {

@@ -103,5 +103,59 @@ TEST_F(Music, MusicThatStopsSoundingWhileItRingsGivesWayToTheFirstChime) {
     EXPECT_FALSE(Sounding()) << "the ring still ends on time";
 }
 
+// ---------------------------------------------------------------- the ring duration at the edges
+
+TEST_F(Bar, RingDurationOfZeroOrLessEndsTheRingOnTheFirstWatcherTickWhateverItsSize) {
+    const struct {
+        const char* duration;
+        std::int64_t ringsMs;  // from the firing to the end; 0: not within two hours
+        bool asks;             // 3 seconds or less: arming asks first
+    } rows[] = {
+        {"-1", 1000, true},           {"0", 1000, true},      {"-2147483648", 1000, true}, {"-2147483649", 1000, true},
+        {"-99999999999", 1000, true}, {"-1e309", 1000, true}, {"3.5", 3000, false},        {"99999999999", 0, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.duration);
+        HeadlessDesktop fresh;
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "闹铃时长", RegValue{RegType::Sz, r.duration, 0, {}});
+        Program p(fresh);
+        p.Start();
+        if (r.asks) fresh.AnswerMessage(kYes);
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b1");
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "嘀嗒叫"));
+        EXPECT_EQ(fresh.messages().size(), r.asks ? 1u : 0u);
+        fresh.Advance(1000);
+        ASSERT_FALSE(fresh.playing().empty());
+        if (r.ringsMs == 0) {
+            fresh.Advance(2 * kHour);
+            EXPECT_FALSE(fresh.playing().empty());
+            EXPECT_EQ(p.main.时钟监视变量.Interval(), 1000);
+            continue;
+        }
+        fresh.Advance(r.ringsMs - 1);
+        EXPECT_FALSE(fresh.playing().empty());
+        EXPECT_EQ(p.main.时钟闪烁.Interval(), 250);
+        fresh.Advance(1);
+        EXPECT_TRUE(fresh.playing().empty());
+        EXPECT_EQ(p.main.时钟闪烁.Interval(), 0);
+        EXPECT_EQ(p.main.时钟监视变量.Interval(), 0);
+    }
+}
+
+TEST_F(Bar, LongRingAtTheFloorOfTheNumbersStillEndsOnTheTickAfterItIsSwitchedOff) {
+    Store("闹铃时长", "-2147483648");
+    Store("长鸣", "1");
+    Start();
+    desk.AnswerMessage(kYes);
+    Arm("倒计", "0", "0", "1", "布谷鸟");
+    desk.Advance(1000 + 10 * kMinute);
+    EXPECT_TRUE(Sounding());
+    desk.Choose(bar().无操作时长鸣);
+    desk.Advance(1000);
+    EXPECT_FALSE(Sounding());
+    EXPECT_EQ(bar().时钟监视变量.Interval(), 0);
+}
+
 }  // namespace
 }  // namespace dida::scenario

@@ -202,9 +202,11 @@ void 组合框声音_SelChange(Program& p) {
 // Takes back the visible choice only: a running watcher keeps going and later fires into nothing.
 void 组合框声音_RightButtonUp(Program& p) { p.main.组合框声音.CurrentIndex(-1); }
 
-void 停止_Chosen(Program& p) {
+void ClearActionAndDisarm(Program& p) {
     p.main.组合框声音.CurrentIndex(-1);
     组合框声音_SelChange(p);
 }
+
+void 停止_Chosen(Program& p) { ClearActionAndDisarm(p); }
 
 }  // namespace dida

@@ -27,6 +27,8 @@ void 时间框_DblClick(Program& p, EditBox& field);
 void 组合框声音_SelChange(Program& p);
 void 组合框声音_RightButtonUp(Program& p);
 void 停止_Chosen(Program& p);
+// What "停止" does: the action list cleared, then the disarm branch of the action-changed handler.
+void ClearActionAndDisarm(Program& p);
 
 // The watching timers and the flashing.
 void 时钟倒计_Tick(Program& p);

@@ -1,8 +1,11 @@
 // The watching timers. A 1000 ms window timer is not a clock: it comes late, jitters across second
-// boundaries and loses expiries while the thread is busy. So the countdown derives what is left from
-// a deadline on the monotonic tick count, and the clock-watching kinds fire when the moment lies
-// between the previous tick and this one instead of waiting for the clock to show it exactly.
+// boundaries and loses expiries while the thread is busy, and none come while the machine sleeps. So
+// the countdown derives what is left from a deadline on the monotonic tick count, and the clock-watching
+// kinds fire when the moment lies between the previous tick and this one instead of waiting for the
+// clock to show it exactly. After a gap (sleep, a hung thread, the clock set forward) that is how a
+// moment slept through is made up on waking: an alarm is there to be heard, however late.
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "app/program.h"
@@ -14,11 +17,20 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kSecondsPerHour = 3600;
-// A previous tick further back than this means the machine slept or the thread hung: the moments
-// missed meanwhile are not made up for.
-constexpr std::int32_t kMaxTickGapMs = 60000;
+// A gap longer than this on the clock is not made up: whatever the moment was for is long over.
+constexpr std::int64_t kMaxMakeUpSeconds = 12 * kSecondsPerHour;
+// Shutting down, suspending or darkening the screen later than this would hit a user who has just come
+// back to the machine (a laptop opened in the morning): such a moment is dropped instead.
+constexpr std::int64_t kSystemActionGraceMs = 60000;
+// The shutdown warning opens this long before the shutdown it announces.
+constexpr std::int64_t kWarningLeadMs = 30000;
 
 bool WarningEnabled(Program& p) { return p.main.组合框声音.Content() == "关机" && p.main.关机前30秒提醒.Checked(); }
+
+bool SystemAction(Program& p) {
+    const std::string action = p.main.组合框声音.Content();
+    return action == "关机" || action == "休眠" || action == "关屏";
+}
 
 // A time field as the clock writes it: decimal digits without a leading zero, within range.
 std::optional<int> ClockField(const std::string& text, int max) {
@@ -36,12 +48,33 @@ std::int32_t TickDiff(std::int32_t later, std::int32_t earlier) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(later) - static_cast<std::uint32_t>(earlier));
 }
 
-// What a clock-watching tick knows of the one before it.
+std::int64_t FloorMod(std::int64_t a, std::int64_t b) {
+    const std::int64_t r = a % b;
+    return r < 0 ? r + b : r;
+}
+
+// What a clock-watching tick knows of the one before it (or of the arming).
 struct TickSpan {
-    bool fresh = false;         // the previous tick came at most a minute earlier
+    bool known = false;
     std::int64_t previous = 0;  // its local time, in seconds
     std::int64_t now = 0;
+    std::int64_t elapsedMs = 0;  // real time since then, by the tick count
     DateTime nowTime = 0;
+
+    // Whether moments since the previous tick still count: the clock moved forward, by half a day at most.
+    bool MakesUp() const { return known && now > previous && now - previous <= kMaxMakeUpSeconds; }
+
+    // How late, in real milliseconds, the moment that repeats every `period` seconds at `offset` is now;
+    // nullopt when it did not come since the previous tick.
+    std::optional<std::int64_t> Lateness(std::int64_t period, std::int64_t offset) const {
+        if (!known || !MomentPassed(previous, now, period, offset)) return std::nullopt;
+        const std::int64_t latest = now - FloorMod(now - offset, period);
+        // Real time, not the clock: what really went by since the previous tick, less the part of it the
+        // clock still had to go to the moment. A clock set forward (or a daylight-saving night) passes
+        // moments without time passing, and they are not late at all.
+        const std::int64_t beforeMomentMs = (latest - previous) * 1000;
+        return elapsedMs > beforeMomentMs ? elapsedMs - beforeMomentMs : 0;
+    }
 };
 
 TickSpan TakeTick(Program& p, bool& have, std::int32_t& lastTick, DateTime& lastNow) {
@@ -49,23 +82,42 @@ TickSpan TakeTick(Program& p, bool& have, std::int32_t& lastTick, DateTime& last
     span.nowTime = p.desk.Now();
     const std::int32_t tick = p.desk.TickCount();
     const std::int32_t gap = TickDiff(tick, lastTick);
-    span.fresh = have && gap >= 0 && gap <= kMaxTickGapMs;
+    span.known = have;
     span.previous = LocalSeconds(lastNow);
     span.now = LocalSeconds(span.nowTime);
+    // A count that went backwards wrapped past half its range: far longer ago than anything made up.
+    span.elapsedMs = gap >= 0 ? gap : std::numeric_limits<std::int64_t>::max();
     have = true;
     lastTick = tick;
     lastNow = span.nowTime;
     return span;
 }
 
-std::int64_t FloorMod(std::int64_t a, std::int64_t b) {
-    const std::int64_t r = a % b;
-    return r < 0 ? r + b : r;
+enum class Due { No, Fire, Dropped };
+
+// Whether the moment of a clock kind calls for firing at this tick. The sounds and the rest screen are
+// made up for however late; a system action only within its grace, otherwise it is dropped.
+Due MomentDue(Program& p, const TickSpan& span, std::int64_t period, std::int64_t offset) {
+    const std::optional<std::int64_t> late = span.Lateness(period, offset);
+    if (!late) return Due::No;
+    if (SystemAction(p)) return span.MakesUp() && *late <= kSystemActionGraceMs ? Due::Fire : Due::Dropped;
+    return span.MakesUp() ? Due::Fire : Due::No;
+}
+
+// The warning only announces a shutdown that will still happen: one not yet due, or one made up now.
+bool WarningDue(const TickSpan& span, std::int64_t period, std::int64_t offset) {
+    const std::optional<std::int64_t> late = span.Lateness(period, offset);
+    return late && span.MakesUp() && *late <= kSystemActionGraceMs + kWarningLeadMs;
 }
 
 void StartFlashingAndFire(Program& p) {
     p.main.时钟闪烁.Interval(250);
     Fire(p);
+}
+
+// A shutdown that will not come takes its warning with it (one left open by a sleep that began in it).
+void CloseWarning(Program& p) {
+    if (p.warning.loaded() && !p.warning.closing()) p.desk.UnloadWindow(p.warning);
 }
 
 }  // namespace
@@ -104,17 +156,26 @@ void 时钟指定_Tick(Program& p) {
     const TickSpan span = TakeTick(p, v.haveLastSetTimeTick, v.lastSetTimeTick, v.lastSetTimeNow);
     // The warning follows the time of day of warningTime, so a reminder for tomorrow still warns.
     const bool targetValid = v.targetTime != kMinDateTime;
-    if (span.fresh && targetValid && WarningEnabled(p) &&
-        MomentPassed(span.previous, span.now, kSecondsPerDay, FloorMod(LocalSeconds(v.warningTime), kSecondsPerDay)))
+    if (targetValid && WarningEnabled(p) &&
+        WarningDue(span, kSecondsPerDay, FloorMod(LocalSeconds(v.warningTime), kSecondsPerDay)))
         OpenShutdownWarning(p);
     p.desk.ProcessEvents();
     const auto h = ClockField(p.main.时1.Content(), 23);
     const auto m = ClockField(p.main.分1.Content(), 59);
     const auto s = ClockField(p.main.秒1.Content(), 59);
-    if (!span.fresh || !h || !m || !s) return;
-    if (!MomentPassed(span.previous, span.now, kSecondsPerDay, *h * 3600 + *m * 60 + *s)) return;
-    StartFlashingAndFire(p);
-    p.main.时钟指定.Interval(0);
+    if (!h || !m || !s) return;
+    switch (MomentDue(p, span, kSecondsPerDay, *h * 3600 + *m * 60 + *s)) {
+    case Due::No: return;
+    case Due::Fire:
+        StartFlashingAndFire(p);
+        p.main.时钟指定.Interval(0);
+        return;
+    case Due::Dropped:
+        // Its moment is over as surely as if it had fired: the bar must not go on looking armed.
+        CloseWarning(p);
+        ClearActionAndDisarm(p);
+        return;
+    }
 }
 
 void 时钟整点_Tick(Program& p) {
@@ -124,16 +185,20 @@ void 时钟整点_Tick(Program& p) {
     const std::string m = ToText(MinuteOf(span.nowTime));
     const std::string s = ToText(SecondOf(span.nowTime));
     // Half a minute before the hourly moment itself, wrapping from minute 0 back to 59.
-    if (const auto minute = ClockField(p.main.分1.Content(), 59); span.fresh && minute && WarningEnabled(p)) {
+    if (const auto minute = ClockField(p.main.分1.Content(), 59); minute && WarningEnabled(p)) {
         const std::int64_t warnAt = (*minute + 59) % 60 * 60 + 30;
-        if (MomentPassed(span.previous, span.now, kSecondsPerHour, warnAt)) OpenShutdownWarning(p);
+        if (WarningDue(span, kSecondsPerHour, warnAt)) OpenShutdownWarning(p);
     }
     p.desk.ProcessEvents();
     p.main.标签2.Caption(h + "时" + m + "分" + s + "秒");
     const auto minute = ClockField(p.main.分1.Content(), 59);
-    if (!span.fresh || !minute) return;
-    if (!MomentPassed(span.previous, span.now, kSecondsPerHour, *minute * 60)) return;
-    StartFlashingAndFire(p);
+    if (!minute) return;
+    // However many hours a gap held, one firing makes up for them; after a dropped one the next hour comes.
+    switch (MomentDue(p, span, kSecondsPerHour, *minute * 60)) {
+    case Due::No: return;
+    case Due::Fire: StartFlashingAndFire(p); return;
+    case Due::Dropped: CloseWarning(p); return;
+    }
 }
 
 void 时钟闪烁_Tick(Program& p) {

@@ -157,5 +157,209 @@ TEST_F(Bar, LongRingAtTheFloorOfTheNumbersStillEndsOnTheTickAfterItIsSwitchedOff
     EXPECT_EQ(bar().时钟监视变量.Interval(), 0);
 }
 
+// ---------------------------------------------------------------- a machine asleep at the moment
+
+enum class Outcome {
+    OnWaking,   // fires once at the first tick after waking
+    NotMadeUp,  // nothing on waking, still armed: the next occurrence comes as usual
+    Dropped,    // a system action too late: nothing on waking; 指定 disarms as if it had fired
+};
+
+struct SleepRow {
+    const char* kind;
+    const char* action;
+    std::int64_t gapMs;
+    Outcome outcome;
+};
+
+std::vector<SleepRow> SleepRows() {
+    const struct {
+        const char* action;
+        std::int64_t gapMs;
+        Outcome outcome;
+    } table[] = {
+        {"布谷鸟", 10 * kSecond, Outcome::OnWaking}, {"布谷鸟", 59 * kSecond, Outcome::OnWaking},
+        {"布谷鸟", 61 * kSecond, Outcome::OnWaking}, {"布谷鸟", 2 * kMinute, Outcome::OnWaking},
+        {"布谷鸟", 2 * kHour, Outcome::OnWaking},    {"布谷鸟", 13 * kHour, Outcome::NotMadeUp},
+        {"全屏", 10 * kSecond, Outcome::OnWaking},   {"全屏", 59 * kSecond, Outcome::OnWaking},
+        {"全屏", 61 * kSecond, Outcome::OnWaking},   {"全屏", 2 * kMinute, Outcome::OnWaking},
+        {"全屏", 2 * kHour, Outcome::OnWaking},      {"全屏", 13 * kHour, Outcome::NotMadeUp},
+        {"关机", 10 * kSecond, Outcome::OnWaking},   {"关机", 59 * kSecond, Outcome::OnWaking},
+        {"关机", 61 * kSecond, Outcome::Dropped},    {"关机", 2 * kMinute, Outcome::Dropped},
+        {"关机", 2 * kHour, Outcome::Dropped},       {"关机", 13 * kHour, Outcome::Dropped},
+    };
+    std::vector<SleepRow> rows;
+    for (const char* kind : {"指定", "整点"})
+        for (const auto& t : table) rows.push_back({kind, t.action, t.gapMs, t.outcome});
+    return rows;
+}
+
+void PrintTo(const SleepRow& r, std::ostream* os) { *os << r.kind << " " << r.action << " " << r.gapMs << " ms"; }
+
+std::string SleepRowName(const ::testing::TestParamInfo<SleepRow>& info) {
+    const SleepRow& r = info.param;
+    const std::string kind = std::string(r.kind) == "指定" ? "AtASetTime" : "Hourly";
+    const std::string action = std::string(r.action) == "布谷鸟" ? "Chime"
+                               : std::string(r.action) == "全屏" ? "RestScreen"
+                                                                 : "Shutdown";
+    const std::int64_t s = r.gapMs / kSecond;
+    const std::string gap = s % 3600 == 0 ? std::to_string(s / 3600) + "h"
+                            : s % 60 == 0 ? std::to_string(s / 60) + "min"
+                                          : std::to_string(s) + "s";
+    return kind + "_" + action + "_" + gap;
+}
+
+struct Sleep : Bar {
+    const DateTime start = At(2015, 11, 5, 10, 58, 0);
+    const std::int64_t moment = MsBetween(start, At(2015, 11, 5, 11, 0, 0));  // 11:00:00, for either kind
+    std::vector<std::int64_t> restScreens;                                    // when the rest screen opened
+
+    void SetUp() override {
+        // The rest screen is modal; the user leaves it at once, which is when it is counted.
+        desk.OnModalLoop([this](Window& w) {
+            if (&w == &program->fullScreen) restScreens.push_back(Now());
+            desk.PressEsc(w);
+        });
+    }
+    void ArmFor11(const std::string& kind, const std::string& action) {
+        Start(start);
+        if (kind == "指定")
+            Arm(kind, "11", "0", "0", action);
+        else
+            Arm(kind, "0", "0", "0", action);
+    }
+    // When the action fired: the chime's loop, the shutdown, or the rest screen's first tick less its second.
+    std::vector<std::int64_t> Firings(const std::string& action) {
+        if (action == "关机") return Shutdowns(1);
+        if (action == "布谷鸟") return LoopStarts(media::kBuiltinSound2);
+        std::vector<std::int64_t> at;
+        for (std::int64_t t : restScreens) at.push_back(t - kSecond);
+        return at;
+    }
+    // Long enough after a firing for it to show: the rest screen opens on the second after.
+    static std::int64_t Shows(const std::string& action) { return action == "全屏" ? kSecond : 0; }
+};
+
+struct SleepAcross : Sleep, ::testing::WithParamInterface<SleepRow> {};
+
+TEST_P(SleepAcross, TheMoment) {
+    const SleepRow& r = GetParam();
+    const std::string kind = r.kind, action = r.action;
+    ArmFor11(kind, action);
+    // The last tick before the moment comes at 10:59:59; the machine goes to sleep right after it.
+    desk.Advance(moment - kSecond + 1);
+    ASSERT_TRUE(Firings(action).empty());
+    desk.Suspend(r.gapMs);
+    const std::int64_t woke = Now();
+    desk.Advance(0);  // the first tick after waking
+    const std::vector<std::int64_t> none;
+    if (action == "全屏") {
+        // The rest screen opens on the driver's first tick, a second after the firing.
+        EXPECT_EQ(bar().时钟全屏.Interval(), r.outcome == Outcome::OnWaking ? 1000 : 0);
+        if (r.outcome == Outcome::OnWaking) desk.Advance(kSecond);
+    }
+    EXPECT_EQ(Firings(action), r.outcome == Outcome::OnWaking ? std::vector<std::int64_t>{woke} : none);
+
+    if (kind == "指定") {
+        EXPECT_EQ(bar().时钟指定.Interval(), r.outcome == Outcome::NotMadeUp ? 1000 : 0);
+        if (r.outcome == Outcome::Dropped) {
+            EXPECT_EQ(bar().组合框声音.Content(), "") << "the bar does not pretend to be armed";
+            EXPECT_TRUE(bar().时1.visible());
+            EXPECT_FALSE(Sounding());
+        }
+        if (r.outcome == Outcome::NotMadeUp) {
+            EXPECT_EQ(bar().组合框声音.Content(), action);
+            const std::int64_t tomorrow = MsBetween(start, At(2015, 11, 6, 11, 0, 0));
+            desk.Advance(tomorrow + Shows(action) - Now());
+            EXPECT_EQ(Firings(action), std::vector<std::int64_t>{tomorrow}) << "the next day, at its time";
+        }
+        return;
+    }
+    // However long the sleep, the hourly kind stays armed and goes on with the next full hour.
+    EXPECT_EQ(bar().时钟整点.Interval(), 1000);
+    EXPECT_EQ(bar().组合框声音.Content(), action);
+    const std::size_t before = Firings(action).size();
+    // (Two hours to the second: the rest screen of the made-up firing is still opening at 13:00:00, and
+    // that hour's firing joins it. The next full hour after it shows the kind going on.)
+    std::int64_t nextHour = moment;
+    while (nextHour <= Now()) nextHour += kHour;
+    desk.Advance(nextHour - 1 - Now());
+    EXPECT_EQ(Firings(action).size(), before) << "one firing makes up for the whole gap";
+    desk.Advance(1 + Shows(action));
+    const std::vector<std::int64_t> after = Firings(action);
+    ASSERT_EQ(after.size(), before + 1);
+    EXPECT_EQ(after.back(), nextHour);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SleepAcross, ::testing::ValuesIn(SleepRows()), SleepRowName);
+
+// The 30-second warning announces only a shutdown that will still happen.
+struct SleepWarning : Sleep {
+    void ArmShutdown(const std::string& kind) {
+        Store("三十秒提醒", "1");
+        ArmFor11(kind, "关机");
+    }
+    bool WarningOpen() { return program->warning.loaded() && !program->warning.closing(); }
+};
+
+TEST_F(SleepWarning, SleptThroughTheWarningOnlyItOpensOnWakingAndTheShutdownComesOnTime) {
+    ArmShutdown("指定");
+    desk.Advance(moment - 41 * kSecond + 1);  // asleep from 10:59:19 to 10:59:39
+    desk.Suspend(20 * kSecond);
+    desk.Advance(0);
+    EXPECT_TRUE(WarningOpen());
+    desk.Advance(moment - 1 - Now());
+    EXPECT_TRUE(Shutdowns(1).empty());
+    desk.Advance(1);
+    EXPECT_EQ(Shutdowns(1), std::vector<std::int64_t>{moment});
+}
+
+TEST_F(SleepWarning, AShutdownMadeUpOnWakingIsAnnouncedAtTheSameTick) {
+    ArmShutdown("指定");
+    desk.Advance(moment - 41 * kSecond + 1);  // asleep from 10:59:19 to 11:00:39: 39 s late
+    desk.Suspend(80 * kSecond);
+    const std::int64_t woke = Now();
+    desk.Advance(0);
+    EXPECT_TRUE(WarningOpen());
+    EXPECT_EQ(Shutdowns(1), std::vector<std::int64_t>{woke});
+}
+
+TEST_F(SleepWarning, AShutdownAtASetTimeTooLateOpensNoWarningAndDisarms) {
+    ArmShutdown("指定");
+    desk.Advance(moment - 41 * kSecond + 1);  // asleep from 10:59:19 to 11:01:19
+    desk.Suspend(2 * kMinute);
+    desk.Advance(0);
+    EXPECT_FALSE(WarningOpen());
+    EXPECT_TRUE(Shutdowns(1).empty());
+    EXPECT_EQ(bar().组合框声音.Content(), "");
+    EXPECT_EQ(bar().时钟指定.Interval(), 0);
+}
+
+TEST_F(SleepWarning, AnHourlyShutdownTooLateOpensNoWarningAndTheNextHourComesAsUsual) {
+    ArmShutdown("整点");
+    desk.Advance(moment - 41 * kSecond + 1);  // asleep from 10:59:19 to 11:01:19
+    desk.Suspend(2 * kMinute);
+    desk.Advance(0);
+    EXPECT_FALSE(WarningOpen());
+    EXPECT_TRUE(Shutdowns(1).empty());
+    const auto warned = RunUntilWarning(kHour);
+    ASSERT_TRUE(warned);
+    EXPECT_EQ(*warned, moment + kHour - 30 * kSecond);
+    desk.Advance(moment + kHour - Now());
+    EXPECT_EQ(Shutdowns(1), std::vector<std::int64_t>{moment + kHour});
+}
+
+TEST_F(SleepWarning, AWarningOpenWhenTheMachineSleptClosesWithTheShutdownItAnnounced) {
+    ArmShutdown("指定");
+    desk.Advance(moment - 25 * kSecond + 1);  // the warning opened at 10:59:30; asleep from 10:59:35
+    ASSERT_TRUE(WarningOpen());
+    desk.Suspend(2 * kHour);
+    desk.Advance(0);
+    EXPECT_FALSE(WarningOpen());
+    EXPECT_TRUE(Shutdowns(1).empty());
+    EXPECT_EQ(bar().组合框声音.Content(), "");
+    EXPECT_EQ(bar().时钟指定.Interval(), 0);
+}
+
 }  // namespace
 }  // namespace dida::scenario

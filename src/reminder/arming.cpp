@@ -162,6 +162,12 @@ void 时间框_DblClick(Program& /*p*/, EditBox& field) { field.Content("0"); }
 
 void 组合框声音_SelChange(Program& p) {
     MainForm& m = p.main;
+    // Without a kind there is nothing to arm: an action left selected would claim an alarm that never
+    // comes (the close button would even ask about it), so the choice is taken back at once.
+    if (m.组合框类型.Content().empty() && !m.组合框声音.Content().empty()) {
+        m.组合框声音.CurrentIndex(-1);
+        return;
+    }
     const std::string storedPath = p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "");
 
     for (const Chime& c : kChimes) {

@@ -361,5 +361,32 @@ TEST_F(SleepWarning, AWarningOpenWhenTheMachineSleptClosesWithTheShutdownItAnnou
     EXPECT_EQ(bar().时钟指定.Interval(), 0);
 }
 
+// ---------------------------------------------------------------- an action with no kind to arm
+
+TEST_F(Bar, WithNoKindChoosingAnActionArmsNothingAndTakesItselfBack) {
+    const char* actions[] = {"嘀嗒叫", "布谷鸟", "风铃响", "音乐…", "全屏", "关机", "休眠", "关屏"};
+    for (const char* action : actions) {
+        SCOPED_TRACE(action);
+        HeadlessDesktop fresh;
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "默认功能", RegValue{RegType::Sz, "-1", 0, {}});
+        Program p(fresh);
+        fresh.SetStartWindow(&p.main);
+        p.Start();
+        ASSERT_EQ(p.main.组合框类型.CurrentIndex(), -1);
+        // No file dialog: none is scripted, so it would throw.
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, action));
+        EXPECT_EQ(p.main.组合框声音.CurrentIndex(), -1);
+        for (Timer* t : {&p.main.时钟倒计, &p.main.时钟指定, &p.main.时钟整点})
+            EXPECT_EQ(t->Interval(), 0) << t->name();
+        EXPECT_FALSE(fresh.registry().Text(kCurrentUser, "Software\\TORV\\默认事件"));
+        fresh.Advance(25 * kHour);
+        EXPECT_TRUE(fresh.sounds().empty());
+        EXPECT_TRUE(fresh.systemCalls().empty());
+        // Nothing is armed, so closing asks nothing.
+        fresh.RequestClose(p.main);
+        EXPECT_TRUE(fresh.Quit());
+    }
+}
+
 }  // namespace
 }  // namespace dida::scenario

@@ -8,7 +8,6 @@
 
 #include "platform/headless/headless_desktop.h"
 #include "platform/sound_format.h"
-#include "ui/media/media.h"
 
 namespace dida {
 namespace {
@@ -99,84 +98,29 @@ TEST(HeadlessFiles, APatternFullOfStarsIsAnsweredAtOnce) {
     }
 }
 
-struct HeadlessMp3 : ::testing::Test {
+// Which files can sound and what a fallback does are the scenario tests' business; here, the player's
+// own rules: its passes, its count, and a list that needs only one file that sounds.
+TEST(HeadlessMp3, ThePlayerKeepsToItsCountAndNeedsOneFileThatSounds) {
     HeadlessDesktop desk;
-    static constexpr const char* kGood = "C:\\music\\good.mp3";
-    void SetUp() override { desk.AddFile(kGood, Mp3(40)); }  // a pass of 1045 ms
-    std::vector<std::string> PlayingMp3() const {
-        for (const auto& p : desk.playing())
-            if (!p.mp3.empty()) return p.mp3;
-        return {};
-    }
-    bool PlayingFallback() const {
-        for (const auto& p : desk.playing())
-            if (p.loop && SameBytes(p.bytes, media::kBuiltinSound1)) return true;
-        return false;
-    }
-};
-
-TEST_F(HeadlessMp3, OnlyAFileThatCanSoundStartsThePlayer) {
-    desk.AddFile("C:\\music\\album\\track.mp3", Mp3(5));
-    desk.AddFile("C:\\music\\empty.mp3");
-    Bytes wav(media::kBuiltinSound1.begin(), media::kBuiltinSound1.end());
-    desk.AddFile("C:\\music\\wave.mp3", wav);
-    Bytes noise(64 * 1024);
-    std::uint32_t state = 9;
-    for (auto& b : noise) b = std::uint8_t((state = state * 1664525u + 1013904223u) >> 24);
-    desk.AddFile("C:\\music\\noise.mp3", noise);
-    struct Row {
-        std::string path;
-        bool plays;
-    };
-    const std::vector<Row> rows = {
-        {"C:\\music\\album", false},
-        {"C:\\music\\*.mp3", false},
-        {"C:\\music\\empty.mp3", false},
-        {"C:\\music\\wave.mp3", false},
-        {"C:\\music\\noise.mp3", false},
-        {"C:\\music\\missing.mp3", false},
-        {"", false},
-        {kGood, true},
-    };
-    for (const Row& r : rows) {
-        ASSERT_EQ(desk.FileExists(r.path), r.path != "" && r.path != "C:\\music\\missing.mp3") << r.path;
-        EXPECT_EQ(desk.PlayMp3(-1, {r.path}), r.plays) << r.path;
-        EXPECT_EQ(desk.sounds().back().result, r.plays) << r.path;
-        EXPECT_EQ(PlayingMp3().empty(), !r.plays) << r.path;
-    }
-    EXPECT_TRUE(desk.PlayMp3(1, {"C:\\music\\empty.mp3", kGood})) << "one file of the list that sounds is enough";
-    EXPECT_FALSE(desk.PlayMp3(0, {kGood})) << "times 0 plays nothing";
-    EXPECT_TRUE(PlayingMp3().empty()) << "and removes the player that was playing";
-}
-
-TEST_F(HeadlessMp3, PassesLastAsLongAsTheirFrames) {
-    ASSERT_TRUE(desk.PlayMp3(2, {kGood}));
-    desk.Advance(2089);
-    EXPECT_EQ(PlayingMp3(), std::vector<std::string>{kGood});
-    desk.Advance(2);
-    EXPECT_TRUE(PlayingMp3().empty()) << "two passes of 1045 ms, then the player ends";
-}
-
-TEST_F(HeadlessMp3, APassWithoutSoundRingsTheFallbackUntilStopped) {
-    ASSERT_TRUE(desk.PlayMp3(-1, {kGood}, media::kBuiltinSound1));
-    desk.Advance(1500);
-    desk.AddFile(kGood, {});  // emptied while its second pass plays: the third finds nothing to sound
-    desk.Advance(589);
-    EXPECT_EQ(PlayingMp3(), std::vector<std::string>{kGood});
-    EXPECT_FALSE(PlayingFallback());
-    desk.Advance(2);
-    EXPECT_TRUE(PlayingMp3().empty());
-    EXPECT_TRUE(PlayingFallback());
-    desk.AddFile(kGood, Mp3(40));
-    desk.Advance(60000);
-    EXPECT_TRUE(PlayingFallback()) << "once fallen back, the fallback rings on";
-    desk.StopAudio();
+    const std::string good = "C:\\music\\good.mp3", empty = "C:\\music\\empty.mp3";
+    desk.AddFile(good, Mp3(40));  // a pass of 1045 ms
+    desk.AddFile(empty);
+    EXPECT_FALSE(desk.PlayMp3(-1, {empty, ""}));
+    EXPECT_FALSE(desk.sounds().back().result);
     EXPECT_TRUE(desk.playing().empty());
 
-    ASSERT_TRUE(desk.PlayMp3(-1, {kGood}));
-    desk.RemoveFile(kGood);
-    desk.Advance(1045);
-    EXPECT_TRUE(desk.playing().empty()) << "without a fallback the player just ends";
+    ASSERT_TRUE(desk.PlayMp3(2, {empty, good}));
+    desk.Advance(2089);
+    ASSERT_EQ(desk.playing().size(), 1u);
+    EXPECT_EQ(desk.playing()[0].mp3, (std::vector<std::string>{empty, good}));
+    desk.Advance(2);
+    EXPECT_TRUE(desk.playing().empty()) << "two passes of 1045 ms, then the player ends";
+
+    ASSERT_TRUE(desk.PlayMp3(-1, {good}));
+    desk.Advance(3600000);
+    EXPECT_EQ(desk.playing().size(), 1u) << "without end";
+    EXPECT_FALSE(desk.PlayMp3(0, {good}));
+    EXPECT_TRUE(desk.playing().empty()) << "times 0 plays nothing and removes the player that played";
 }
 
 }  // namespace

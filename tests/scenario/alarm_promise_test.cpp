@@ -293,6 +293,26 @@ TEST_P(SleepAcross, TheMoment) {
 
 INSTANTIATE_TEST_SUITE_P(Table, SleepAcross, ::testing::ValuesIn(SleepRows()), SleepRowName);
 
+TEST_F(Sleep, ACountdownKeepsItsDeadlineAcrossSleep) {
+    Start(start);
+    Arm("倒计", "0", "5", "0", "布谷鸟");
+    const std::int64_t deadline = Now() + 5 * kMinute;
+    desk.Advance(kMinute + 1);
+    desk.Suspend(kMinute);  // wakes with three minutes left
+    desk.Advance(0);
+    EXPECT_EQ(bar().标签2.Caption(), "剩余：0小时3分0秒");
+    desk.Advance(deadline - Now());
+    EXPECT_EQ(Firings("布谷鸟"), std::vector<std::int64_t>{deadline});
+
+    desk.Choose(bar().停止);
+    Arm("倒计", "0", "5", "0", "布谷鸟");
+    desk.Advance(kMinute + 1);
+    desk.Suspend(2 * kHour);  // wakes long after the deadline
+    const std::int64_t woke = Now();
+    desk.Advance(10 * kSecond);
+    EXPECT_EQ(Firings("布谷鸟"), (std::vector<std::int64_t>{deadline, woke})) << "once, on waking";
+}
+
 // The 30-second warning announces only a shutdown that will still happen.
 struct SleepWarning : Sleep {
     void ArmShutdown(const std::string& kind) {

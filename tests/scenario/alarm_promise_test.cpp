@@ -157,6 +157,18 @@ TEST_F(Bar, LongRingAtTheFloorOfTheNumbersStillEndsOnTheTickAfterItIsSwitchedOff
     EXPECT_EQ(bar().时钟监视变量.Interval(), 0);
 }
 
+TEST_F(Bar, ACountdownBeyondTheCeilingCountsDownFromItAcrossTheTickCountsWrap) {
+    desk.SetTickStart(std::numeric_limits<std::int32_t>::max() - 5000);  // wraps five seconds in
+    Start();
+    Arm("倒计", "999", "0", "0", "布谷鸟");
+    EXPECT_EQ(bar().标签2.Caption(), "剩余：596小时31分23秒");
+    desk.Advance(10 * kSecond);  // 2147473647 ms left, shown to the nearest second
+    EXPECT_EQ(bar().标签2.Caption(), "剩余：596小时31分14秒");
+    desk.Advance(24 * kHour);
+    EXPECT_EQ(bar().标签2.Caption(), "剩余：572小时31分14秒");
+    EXPECT_TRUE(LoopStarts(media::kBuiltinSound2).empty());
+}
+
 // ---------------------------------------------------------------- a machine asleep at the moment
 
 enum class Outcome {

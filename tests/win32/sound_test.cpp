@@ -17,6 +17,7 @@
 
 #include "platform/text.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_sound.h"
 
 namespace dida::win32 {
@@ -421,6 +422,35 @@ TEST_F(Sound, Mp3ThatStopsSoundingGivesWayToItsFallbackUntilStopped) {
     ASSERT_TRUE(WaitUntil([&] { return SizeOf(out44) > 0; }));
     ASSERT_TRUE(DeleteFileA(going.c_str()));
     EXPECT_TRUE(WaitUntil([&] { return !sound.Mp3Playing(); }));
+}
+
+// ---- a library that cannot be loaded: the sound is not heard, nothing hangs, and it plays once it is back
+
+TEST_F(Sound, WithoutTheDecoderOrTheSoundLibraryNothingPlaysAndNothingHangs) {
+    const std::string stereo = Media("tone44.mp3");
+    ASSERT_FALSE(ReadAll(stereo).empty());
+    const std::string out44 = SinkFile(44100, 2, "S16_LE"), out8 = SinkFile(8000, 1, "U8");
+    const Bytes wav = Wav(8000, 1, 8, Pattern(4000, 11));
+    for (const wchar_t* library : {L"msacm32.dll", L"winmm.dll"}) {
+        SimulateMissingLibrary(library, true);
+        Forget(out44);
+        sound.PlayMp3(-1, {stereo, stereo});
+        EXPECT_TRUE(WaitUntil([&] { return !sound.Mp3Playing(); }, 5s)) << "an endless list that never decodes ends";
+        EXPECT_EQ(SizeOf(out44), 0u);
+        Forget(out8);
+        const bool wavPlayed = sound.PlayAudio(wav, false);
+        SimulateMissingLibrary(library, false);
+        if (std::wstring(library) == L"winmm.dll") {
+            EXPECT_FALSE(wavPlayed) << "without the sound library a WAV reports it was not played";
+            EXPECT_EQ(SizeOf(out8), 0u);
+        } else {
+            EXPECT_TRUE(wavPlayed) << "a WAV needs no decoder";
+        }
+        WaitUntil([&] { return sound.ActiveWavStreams() == 0; });
+    }
+    sound.PlayMp3(1, {stereo});
+    ASSERT_TRUE(WaitUntil([&] { return !sound.Mp3Playing(); }));
+    EXPECT_GT(SettledSize(out44), 44100u * 4 / 4) << "with both libraries back the file plays";
 }
 
 // ---- MIDI: there may be no synthesizer, but the player must never hang or refuse a damaged image.

@@ -15,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     dida::win32::InitProgramLocation();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    dida::win32::GdiplusSession gdiplus;
+    dida::win32::GdiplusSession gdiplus;  // GDI+ starts with the first picture; this ends it
 
     dida::win32::Win32Desktop desk;
     dida::Program program(desk);

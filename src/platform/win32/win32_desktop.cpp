@@ -9,6 +9,7 @@
 #include "platform/fatal.h"
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_input_box.h"
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_text.h"
@@ -160,8 +161,12 @@ bool Win32Desktop::OpenDialog(CommonDlg& dialog) {
     if (d.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
     if (d.noChangeDir) ofn.Flags |= OFN_NOCHANGEDIR;
 
+    // Without the dialog's library the user can choose nothing: the same as a cancel.
+    const FileDialogApi* dialogs = FileDialogLibrary();
+    if (!dialogs) return false;
     const std::vector<HWND> disabled = DisableOthers(nullptr);
-    const bool confirmed = type == 0 ? GetOpenFileNameW(&ofn) != FALSE : GetSaveFileNameW(&ofn) != FALSE;
+    const bool confirmed =
+        type == 0 ? dialogs->GetOpenFileNameW(&ofn) != FALSE : dialogs->GetSaveFileNameW(&ofn) != FALSE;
     Restore(disabled);
     if (confirmed) dialog.FileName(Narrow(file.data()));
     return confirmed;

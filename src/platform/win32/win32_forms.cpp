@@ -11,6 +11,7 @@
 
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_images.h"
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_text.h"
 
@@ -279,7 +280,10 @@ private:
 
 // ---------------------------------------------------------------- SuperBtn
 
-void PlayClickSound() { PlaySoundW(L"CLICK", Instance(), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT); }
+void PlayClickSound() {
+    if (const WinmmApi* mm = WinmmLibrary())
+        mm->PlaySoundW(L"CLICK", Instance(), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+}
 
 // Flat and frameless, drawn by us. A disabled one stays natively enabled so that its hover picture and
 // tooltip still show (the muted speaker relies on both); the model ignores its clicks.
@@ -459,7 +463,7 @@ protected:
 private:
     void FreeImage() {
         if (hwnd_) KillTimer(hwnd_, kAnimationTimer);
-        if (image_) Gdiplus::DllExports::GdipDisposeImage(image_);
+        if (image_) gdip_->GdipDisposeImage(image_);
         image_ = nullptr;
         if (stream_) stream_->Release();
         stream_ = nullptr;
@@ -470,42 +474,43 @@ private:
     void LoadImageBytes() {
         FreeImage();
         const Blob bytes = box_.RawPicture();
-        if (!bytes.empty()) {
+        // Without GDI+ the box shows its background only.
+        gdip_ = bytes.empty() ? nullptr : GdiplusLibrary();
+        if (gdip_) {
             HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
             if (mem) {
                 void* p = GlobalLock(mem);
                 std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(p));
                 GlobalUnlock(mem);
-                if (CreateStreamOnHGlobal(mem, TRUE, &stream_) != S_OK) {
+                if (gdip_->CreateStreamOnHGlobal(mem, TRUE, &stream_) != S_OK) {
                     GlobalFree(mem);
                     stream_ = nullptr;
                 }
             }
-            if (stream_ && Gdiplus::DllExports::GdipLoadImageFromStream(stream_, &image_) != Gdiplus::Ok)
-                image_ = nullptr;
-            if (image_) ReadFrames();
+            if (stream_ && gdip_->GdipLoadImageFromStream(stream_, &image_) != Gdiplus::Ok) image_ = nullptr;
+            if (image_) ReadFrames(*gdip_);
         }
         InvalidateRect(hwnd_, nullptr, FALSE);
         Animate();
     }
-    void ReadFrames() {
-        using namespace Gdiplus::DllExports;
+    void ReadFrames(const GdiplusApi& gdip) {
         UINT dims = 0;
-        GdipImageGetFrameDimensionsCount(image_, &dims);
+        gdip.GdipImageGetFrameDimensionsCount(image_, &dims);
         frames_ = 1;
         if (dims > 0) {
             std::vector<GUID> ids(dims);
-            GdipImageGetFrameDimensionsList(image_, ids.data(), dims);
+            gdip.GdipImageGetFrameDimensionsList(image_, ids.data(), dims);
             dimension_ = ids[0];
             UINT count = 0;
-            if (GdipImageGetFrameCount(image_, &dimension_, &count) == Gdiplus::Ok && count > 0)
+            if (gdip.GdipImageGetFrameCount(image_, &dimension_, &count) == Gdiplus::Ok && count > 0)
                 frames_ = static_cast<int>(count);
         }
         UINT size = 0;
-        if (frames_ > 1 && GdipGetPropertyItemSize(image_, PropertyTagFrameDelay, &size) == Gdiplus::Ok && size > 0) {
+        if (frames_ > 1 && gdip.GdipGetPropertyItemSize(image_, PropertyTagFrameDelay, &size) == Gdiplus::Ok &&
+            size > 0) {
             std::vector<std::uint8_t> buf(size);
             auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buf.data());
-            if (GdipGetPropertyItem(image_, PropertyTagFrameDelay, size, item) == Gdiplus::Ok) {
+            if (gdip.GdipGetPropertyItem(image_, PropertyTagFrameDelay, size, item) == Gdiplus::Ok) {
                 const auto* v = static_cast<const std::uint32_t*>(item->value);
                 for (ULONG i = 0; i < item->length / 4; ++i) delays_.push_back(static_cast<int>(v[i]));
             }
@@ -525,7 +530,7 @@ private:
     void NextFrame() {
         if (!image_ || frames_ <= 1) return;
         frame_ = (frame_ + 1) % frames_;
-        Gdiplus::DllExports::GdipImageSelectActiveFrame(image_, &dimension_, static_cast<UINT>(frame_));
+        gdip_->GdipImageSelectActiveFrame(image_, &dimension_, static_cast<UINT>(frame_));
         InvalidateRect(hwnd_, nullptr, FALSE);
         SetTimer(hwnd_, kAnimationTimer, DelayOf(frame_), nullptr);
     }
@@ -539,10 +544,10 @@ private:
         const Color back = box_.design().backColor;
         FillRect(mem, &rc, back == kDefaultColor ? GetSysColorBrush(COLOR_BTNFACE) : host_.BrushOf(back));
         if (image_) {
-            using namespace Gdiplus::DllExports;
+            const GdiplusApi& gdip = *gdip_;
             UINT iw = 0, ih = 0;
-            GdipGetImageWidth(image_, &iw);
-            GdipGetImageHeight(image_, &ih);
+            gdip.GdipGetImageWidth(image_, &iw);
+            gdip.GdipGetImageHeight(image_, &ih);
             int dw = static_cast<int>(iw), dh = static_cast<int>(ih), x = 0, y = 0;
             if (box_.design().centerShrink && iw > 0 && ih > 0) {
                 const double scale = std::min({1.0, double(w) / iw, double(h) / ih});
@@ -552,9 +557,9 @@ private:
                 y = (h - dh) / 2;
             }
             Gdiplus::GpGraphics* g = nullptr;
-            if (GdipCreateFromHDC(mem, &g) == Gdiplus::Ok) {
-                GdipDrawImageRectI(g, image_, x, y, dw, dh);
-                GdipDeleteGraphics(g);
+            if (gdip.GdipCreateFromHDC(mem, &g) == Gdiplus::Ok) {
+                gdip.GdipDrawImageRectI(g, image_, x, y, dw, dh);
+                gdip.GdipDeleteGraphics(g);
             }
         }
         BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
@@ -564,6 +569,7 @@ private:
     }
 
     PicBox& box_;
+    const GdiplusApi* gdip_ = nullptr;  // set with image_
     IStream* stream_ = nullptr;
     Gdiplus::GpImage* image_ = nullptr;
     GUID dimension_{};
@@ -1150,14 +1156,7 @@ void RegisterPeerClasses() {
     RegisterClassExW(&wc);
 }
 
-GdiplusSession::GdiplusSession() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-}
-
-GdiplusSession::~GdiplusSession() {
-    if (token_) Gdiplus::GdiplusShutdown(token_);
-}
+GdiplusSession::~GdiplusSession() { ShutdownGdiplus(); }
 
 bool ShowTrayBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int kind, int timeoutMs) {
     auto* peer = dynamic_cast<TrayPeer*>(icon.peer());

@@ -111,16 +111,14 @@ private:
 // The PicBox window class and the tray window class; registered once per process.
 void RegisterPeerClasses();
 
-// GDI+ for the animated pictures, started and ended with the program (or a test).
+// GDI+ for the animated pictures starts with the first picture; this ends it with the program (or a
+// test), after every picture is gone.
 class GdiplusSession {
 public:
-    GdiplusSession();
+    GdiplusSession() = default;
     ~GdiplusSession();
     GdiplusSession(const GdiplusSession&) = delete;
     GdiplusSession& operator=(const GdiplusSession&) = delete;
-
-private:
-    ULONG_PTR token_ = 0;
 };
 
 // What a tray peer does when it is asked for a balloon; nullptr when the icon has no native entry.

@@ -15,6 +15,7 @@
 
 #include "platform/sound_format.h"
 #include "platform/text.h"
+#include "platform/win32/win32_libraries.h"
 
 namespace dida::win32 {
 
@@ -127,9 +128,11 @@ public:
     WaveOutput& operator=(const WaveOutput&) = delete;
 
     bool Open(const WAVEFORMATEX* format) {
-        if (!freed_.get()) return false;
-        return waveOutOpen(&device_, WAVE_MAPPER, format, reinterpret_cast<DWORD_PTR>(&Notify),
-                           reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) == MMSYSERR_NOERROR;
+        // Without the sound library nothing plays: the same as a machine without a device.
+        mm_ = WinmmLibrary();
+        if (!freed_.get() || !mm_) return false;
+        return mm_->waveOutOpen(&device_, WAVE_MAPPER, format, reinterpret_cast<DWORD_PTR>(&Notify),
+                                reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) == MMSYSERR_NOERROR;
     }
 
     // Waits until a buffer is free (all is false) or all of them are (all is true).
@@ -148,17 +151,17 @@ public:
     // Hands the next buffer to the device; the caller has seen one free.
     bool Write(const std::uint8_t* data, std::size_t n) {
         WAVEHDR& h = headers_[next_];
-        if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device_, &h, sizeof h);
+        if (h.dwFlags & WHDR_PREPARED) mm_->waveOutUnprepareHeader(device_, &h, sizeof h);
         std::memcpy(memory_[next_].data(), data, n);
         std::memset(&h, 0, sizeof h);
         h.lpData = reinterpret_cast<LPSTR>(memory_[next_].data());
         h.dwBufferLength = DWORD(n);
-        if (waveOutPrepareHeader(device_, &h, sizeof h) != MMSYSERR_NOERROR) return false;
+        if (mm_->waveOutPrepareHeader(device_, &h, sizeof h) != MMSYSERR_NOERROR) return false;
         {
             std::lock_guard<Win32Sound::Lock> g(lock_);
             --free_;
         }
-        if (waveOutWrite(device_, &h, sizeof h) != MMSYSERR_NOERROR) {
+        if (mm_->waveOutWrite(device_, &h, sizeof h) != MMSYSERR_NOERROR) {
             std::lock_guard<Win32Sound::Lock> g(lock_);
             ++free_;
             return false;
@@ -169,12 +172,12 @@ public:
 
     // Drops whatever is queued: the device stops now instead of playing the queue out.
     void Reset() {
-        if (device_) waveOutReset(device_);
+        if (device_) mm_->waveOutReset(device_);
     }
 
     void Close() {
         if (!device_) return;
-        waveOutReset(device_);
+        mm_->waveOutReset(device_);
         // The reset hands the buffers back through the notification, possibly a little later; closing
         // before the last one is back would leave the device writing into a freed counter.
         for (;;) {
@@ -182,9 +185,9 @@ public:
             if (WaitForSingleObject(freed_.get(), kStallMs) != WAIT_OBJECT_0) break;
         }
         for (WAVEHDR& h : headers_)
-            if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device_, &h, sizeof h);
-        for (int attempt = 0; attempt < 100 && waveOutClose(device_) == WAVERR_STILLPLAYING; ++attempt) {
-            waveOutReset(device_);
+            if (h.dwFlags & WHDR_PREPARED) mm_->waveOutUnprepareHeader(device_, &h, sizeof h);
+        for (int attempt = 0; attempt < 100 && mm_->waveOutClose(device_) == WAVERR_STILLPLAYING; ++attempt) {
+            mm_->waveOutReset(device_);
             Sleep(10);
         }
         device_ = nullptr;
@@ -206,6 +209,7 @@ private:
         self->freed_.Set();
     }
 
+    const WinmmApi* mm_ = nullptr;  // set by Open, before the device exists
     HWAVEOUT device_ = nullptr;
     Win32Sound::Lock lock_;  // guards free_ against the notification
     int free_ = kBufferCount;
@@ -308,22 +312,23 @@ public:
     }
 
     bool Start() {
-        if (!stop_.get() || !done_.get()) return false;
+        mm_ = WinmmLibrary();
+        if (!stop_.get() || !done_.get() || !mm_) return false;
         UINT device = MIDI_MAPPER;
-        if (midiStreamOpen(&stream_, &device, 1, reinterpret_cast<DWORD_PTR>(&Notify),
-                           reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
+        if (mm_->midiStreamOpen(&stream_, &device, 1, reinterpret_cast<DWORD_PTR>(&Notify),
+                                reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
             stream_ = nullptr;
             return false;
         }
         MIDIPROPTIMEDIV div{sizeof(MIDIPROPTIMEDIV), division_};
-        midiStreamProperty(stream_, reinterpret_cast<LPBYTE>(&div), MIDIPROP_SET | MIDIPROP_TIMEDIV);
+        mm_->midiStreamProperty(stream_, reinterpret_cast<LPBYTE>(&div), MIDIPROP_SET | MIDIPROP_TIMEDIV);
         headers_.resize(chunks_.size());
         for (std::size_t i = 0; i < chunks_.size(); ++i) {
             MIDIHDR& h = headers_[i];
             std::memset(&h, 0, sizeof h);
             h.lpData = reinterpret_cast<LPSTR>(chunks_[i].data());
             h.dwBufferLength = h.dwBytesRecorded = DWORD(chunks_[i].size() * sizeof(DWORD));
-            if (midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream_), &h, sizeof h) != MMSYSERR_NOERROR) {
+            if (mm_->midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream_), &h, sizeof h) != MMSYSERR_NOERROR) {
                 CloseDevice();
                 return false;
             }
@@ -379,7 +384,7 @@ private:
 
     void Run() {
         const HANDLE handles[2] = {stop_.get(), done_.get()};
-        bool ok = QueueAll() && midiStreamRestart(stream_) == MMSYSERR_NOERROR;
+        bool ok = QueueAll() && mm_->midiStreamRestart(stream_) == MMSYSERR_NOERROR;
         while (ok) {
             const DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
             if (r != WAIT_OBJECT_0 + 1) break;
@@ -397,7 +402,7 @@ private:
         returned_ = 0;
         for (MIDIHDR& h : headers_) {
             h.dwFlags &= ~DWORD(MHDR_DONE);
-            if (midiStreamOut(stream_, &h, sizeof h) != MMSYSERR_NOERROR) return false;
+            if (mm_->midiStreamOut(stream_, &h, sizeof h) != MMSYSERR_NOERROR) return false;
         }
         return true;
     }
@@ -405,11 +410,11 @@ private:
     void CloseDevice() {
         if (!stream_) return;
         // Stopping hands every queued buffer back; the reset silences notes still sounding.
-        midiStreamStop(stream_);
-        midiOutReset(reinterpret_cast<HMIDIOUT>(stream_));
+        mm_->midiStreamStop(stream_);
+        mm_->midiOutReset(reinterpret_cast<HMIDIOUT>(stream_));
         for (std::size_t i = 0; i < prepared_; ++i)
-            midiOutUnprepareHeader(reinterpret_cast<HMIDIOUT>(stream_), &headers_[i], sizeof(MIDIHDR));
-        midiStreamClose(stream_);
+            mm_->midiOutUnprepareHeader(reinterpret_cast<HMIDIOUT>(stream_), &headers_[i], sizeof(MIDIHDR));
+        mm_->midiStreamClose(stream_);
         stream_ = nullptr;
         prepared_ = 0;
     }
@@ -430,6 +435,7 @@ private:
     std::size_t prepared_ = 0;
     std::atomic<std::size_t> returned_{0};
     std::atomic<bool> running_{false};
+    const WinmmApi* mm_ = nullptr;  // set by Start, before the stream exists
     HMIDISTRM stream_ = nullptr;
     std::thread thread_;
 };
@@ -546,20 +552,24 @@ private:
         pcm.nBlockAlign = WORD(pcm.nChannels * 2);
         pcm.nAvgBytesPerSec = pcm.nSamplesPerSec * pcm.nBlockAlign;
 
+        // Without the decoder's library no file decodes: the same as a file that is not an MP3.
+        const AcmApi* api = AcmLibrary();
+        if (!api) return Outcome::Silent;
         HACMSTREAM acm = nullptr;
-        if (acmStreamOpen(&acm, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, 0) != MMSYSERR_NOERROR) return Outcome::Silent;
-        Outcome outcome = Decode(acm, scanner, *frame, first, pcm);
-        acmStreamClose(acm, 0);
+        if (api->acmStreamOpen(&acm, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, 0) != MMSYSERR_NOERROR)
+            return Outcome::Silent;
+        Outcome outcome = Decode(*api, acm, scanner, *frame, first, pcm);
+        api->acmStreamClose(acm, 0);
         return outcome;
     }
 
-    Outcome Decode(HACMSTREAM acm, MpegFrameScanner& scanner, MpegFrame frame, const MpegHeader& first,
-                   const WAVEFORMATEX& pcm) {
+    Outcome Decode(const AcmApi& api, HACMSTREAM acm, MpegFrameScanner& scanner, MpegFrame frame,
+                   const MpegHeader& first, const WAVEFORMATEX& pcm) {
         // Whole frames go in, a few dozen at a time: enough to keep the converter busy, small enough
         // that a stop is heard at once.
         constexpr DWORD kSourceBytes = 16 * 1024;
         DWORD targetBytes = 0;
-        if (acmStreamSize(acm, kSourceBytes, &targetBytes, ACM_STREAMSIZEF_SOURCE) != MMSYSERR_NOERROR ||
+        if (api.acmStreamSize(acm, kSourceBytes, &targetBytes, ACM_STREAMSIZEF_SOURCE) != MMSYSERR_NOERROR ||
             targetBytes == 0)
             return Outcome::Silent;
         std::vector<std::uint8_t> source(kSourceBytes), target(targetBytes);
@@ -569,7 +579,7 @@ private:
         h.cbSrcLength = kSourceBytes;
         h.pbDst = target.data();
         h.cbDstLength = targetBytes;
-        if (acmStreamPrepareHeader(acm, &h, 0) != MMSYSERR_NOERROR) return Outcome::Silent;
+        if (api.acmStreamPrepareHeader(acm, &h, 0) != MMSYSERR_NOERROR) return Outcome::Silent;
 
         WaveOutput* output = OutputFor(pcm);
         const bool opened = output != nullptr;
@@ -607,7 +617,7 @@ private:
             if (filled == 0) break;
             h.cbSrcLength = DWORD(filled);
             h.cbDstLength = targetBytes;
-            if (acmStreamConvert(acm, &h, flags | (last ? ACM_STREAMCONVERTF_END : 0)) != MMSYSERR_NOERROR) break;
+            if (api.acmStreamConvert(acm, &h, flags | (last ? ACM_STREAMCONVERTF_END : 0)) != MMSYSERR_NOERROR) break;
             flags &= ~DWORD(ACM_STREAMCONVERTF_START);
             pending.insert(pending.end(), target.begin(), target.begin() + h.cbDstLengthUsed);
             // What the converter left over stays for the next round.
@@ -620,7 +630,7 @@ private:
             if (!sendPending(false)) stopped = true;
         }
         if (opened && !stopped) stopped = !sendPending(true);
-        acmStreamUnprepareHeader(acm, &h, 0);
+        api.acmStreamUnprepareHeader(acm, &h, 0);
         if (stop_.IsSet()) return Outcome::Stopped;
         // A device that stalled or refused a buffer is not used again.
         if (stopped) output_.reset();

@@ -28,13 +28,16 @@
 //   reg-read HIVE KEY NAME        a value: text as it is, a number in decimal, bytes in hex
 //   reg-write HIVE KEY NAME TEXT  writes a REG_SZ
 //   reg-delete HIVE KEY [NAME]    the value, or without NAME the key with everything below it
+//   modules                       the file name of every module the bar's process has loaded, lower case
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -455,6 +458,25 @@ int RegDeleteAny(const Args& a) {
                : 1;
 }
 
+int Modules() {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(NeedBar(), &pid);
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snap == INVALID_HANDLE_VALUE) {
+        Error(L"no module list of the bar's process");
+        return 1;
+    }
+    MODULEENTRY32W m{};
+    m.dwSize = sizeof m;
+    for (BOOL more = Module32FirstW(snap, &m); more; more = Module32NextW(snap, &m)) {
+        std::wstring name = m.szModule;
+        for (wchar_t& ch : name) ch = static_cast<wchar_t>(towlower(ch));
+        Print(name);
+    }
+    CloseHandle(snap);
+    return 0;
+}
+
 int Run(const Args& a) {
     if (a.size() < 1) Usage();
     const std::wstring& c = a[0];
@@ -540,6 +562,7 @@ int Run(const Args& a) {
     if (c == L"reg-read") return RegRead(a);
     if (c == L"reg-write") return RegWriteText(a);
     if (c == L"reg-delete") return RegDeleteAny(a);
+    if (c == L"modules") return Modules();
     Usage();
     return 2;
 }

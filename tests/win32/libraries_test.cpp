@@ -1,0 +1,141 @@
+// The libraries a feature loads at its first use, and what the feature does when its library cannot be
+// loaded: the system is asked for a file that does not exist, as on a machine without it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_libraries.h"
+#include "ui/media/media.h"
+
+namespace dida::win32 {
+namespace {
+
+// While it lives, loading that library fails.
+struct Missing {
+    explicit Missing(const wchar_t* file) : file_(file) { SimulateMissingLibrary(file_, true); }
+    ~Missing() { SimulateMissingLibrary(file_, false); }
+    Missing(const Missing&) = delete;
+    Missing& operator=(const Missing&) = delete;
+
+private:
+    const wchar_t* file_;
+};
+
+void Pump(Win32Desktop& desk, DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            desk.Dispatch(msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+TEST(Libraries, EachTableIsFoundAndAMissingLibraryGivesNoneUntilItIsBack) {
+    const struct {
+        const wchar_t* file;
+        const void* (*table)();
+    } rows[] = {
+        {L"comdlg32.dll", [] { return static_cast<const void*>(FileDialogLibrary()); }},
+        {L"gdiplus.dll", [] { return static_cast<const void*>(GdiplusLibrary()); }},
+        {L"ole32.dll", [] { return static_cast<const void*>(GdiplusLibrary()); }},
+        {L"msacm32.dll", [] { return static_cast<const void*>(AcmLibrary()); }},
+        {L"winmm.dll", [] { return static_cast<const void*>(WinmmLibrary()); }},
+    };
+    for (const auto& r : rows) {
+        const void* found = r.table();
+        ASSERT_NE(found, nullptr) << "the system has " << r.file;
+        {
+            Missing missing(r.file);
+            EXPECT_EQ(r.table(), nullptr) << r.file;
+        }
+        EXPECT_EQ(r.table(), found) << r.file << " is back, the same table";
+    }
+    GdiplusSession end;  // GDI+ was started above
+}
+
+// ---------------------------------------------------------------- the file dialog
+
+struct DialogForm : Window {
+    DialogForm()
+        : Window(WindowDef{.name = "对话框测试", .caption = "对话框测试", .rect = {0, 0, 60, 40}, .visible = false}),
+          open(this, "open", CommonDlgDef{.dialogType = 0, .filter = "MP3文件（*.mp3）|*.mp3"}),
+          save(this, "save", CommonDlgDef{.dialogType = 1, .filter = "MP3文件（*.mp3）|*.mp3"}) {}
+    CommonDlg open, save;
+};
+
+TEST(Libraries, WithoutTheDialogLibraryTheDialogIsCancelledAtOnce) {
+    Win32Desktop desk;
+    DialogForm f;
+    ASSERT_TRUE(desk.LoadWindow(f));
+    Missing missing(L"comdlg32.dll");
+    for (CommonDlg* d : {&f.open, &f.save}) {
+        d->FileName("C:\\music\\before.mp3");
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(desk.OpenDialog(*d)) << d->name();
+        EXPECT_LT(GetTickCount() - start, 1000u) << d->name() << ": nothing waits for a user";
+        EXPECT_EQ(d->FileName(), "C:\\music\\before.mp3") << d->name() << ": the name stays as after a cancel";
+    }
+    desk.UnloadWindow(f);
+    Pump(desk, 30);
+}
+
+// ---------------------------------------------------------------- pictures
+
+struct PictureForm : Window {
+    PictureForm()
+        : Window(WindowDef{
+              .name = "图片测试", .caption = "图片测试", .rect = {0, 0, 160, 160}, .topMost = true, .visible = true}),
+          box(this, CommonDef{"box", {10, 10, 130, 130}}, PicBoxDef{.backColor = 0xFFFFFF, .centerShrink = true}) {}
+    PicBox box;
+};
+
+// How many pixels of the box differ from its white background once it has painted itself.
+int PaintedPixels(Win32Desktop& desk, PictureForm& f) {
+    HWND box = desk.HostOf(f)->HandleOf(f.box);
+    InvalidateRect(box, nullptr, FALSE);
+    UpdateWindow(box);
+    RECT rc;
+    GetClientRect(box, &rc);
+    HDC dc = GetDC(box);
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
+    int differing = 0;
+    for (int y = 0; y < rc.bottom; ++y)
+        for (int x = 0; x < rc.right; ++x)
+            if ((GetPixel(mem, x, y) & 0xFFFFFF) != 0xFFFFFF) ++differing;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(box, dc);
+    return differing;
+}
+
+TEST(Libraries, WithoutGdiplusAPictureBoxShowsItsBackgroundOnly) {
+    Win32Desktop desk;
+    PictureForm f;
+    ASSERT_TRUE(desk.LoadWindow(f));
+    {
+        Missing missing(L"gdiplus.dll");
+        f.box.Picture(media::kGifIdle);
+        Pump(desk, 150);  // a few animation periods: nothing may tick without a picture
+        EXPECT_EQ(PaintedPixels(desk, f), 0);
+    }
+    f.box.Picture(media::kGifRunning);
+    Pump(desk, 50);
+    EXPECT_GT(PaintedPixels(desk, f), 100) << "with GDI+ back the next picture shows";
+    desk.UnloadWindow(f);
+    Pump(desk, 30);
+    GdiplusSession end;
+}
+
+}  // namespace
+}  // namespace dida::win32

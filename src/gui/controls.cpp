@@ -194,8 +194,10 @@ void SuperBtn::Reset() {
 
 // ---- Timer
 Timer::Timer(Window* owner, std::string name, int designInterval)
+    : Timer(owner, std::move(name), TimerDef{.interval = designInterval}) {}
+Timer::Timer(Window* owner, std::string name, TimerDef def)
     : Component(owner, Kind::Timer, CommonDef{std::move(name), {}, false, false, false}),
-      design_(std::max(0, designInterval)) {
+      design_(std::max(0, def.interval)), clockAligned_(def.clockAligned) {
     Timer::Reset();
 }
 int Timer::Interval() const {

@@ -205,15 +205,24 @@ private:
     std::string toolTip_;
 };
 
+struct TimerDef {
+    int interval = 0;  // above 0: running from the window's creation
+    // Expiries come just after the wall clock passes each multiple of the period (each whole second for
+    // 1000 ms) instead of a period after the interval was written.
+    bool clockAligned = false;
+};
+
 class Timer : public Component {
 public:
     Timer(Window* owner, std::string name, int designInterval = 0);
+    Timer(Window* owner, std::string name, TimerDef def);
 
     int Interval() const;
     // Negative → 0; the same value → nothing (a running period is not restarted); a new value restarts
-    // the period now (0 stops).
+    // the period now (0 stops); a clock-aligned timer restarts at the clock's next multiple of it.
     void Interval(int v);
     int designInterval() const { return design_; }
+    bool clockAligned() const { return clockAligned_; }
 
     std::function<void()> onTick;
     // From the backend: one expiry (missed ones already collapsed).
@@ -224,6 +233,7 @@ public:
 
 private:
     int design_;
+    bool clockAligned_ = false;
     int interval_ = 0;
 };
 

@@ -66,7 +66,10 @@ MainForm::MainForm()
       标签闹铃时长(this, At("标签闹铃时长", {234, 48, 24, 24}), LabelDef{.caption = "180"}),
       标签全屏时间(this, At("标签全屏时间", {261, 48, 24, 24}), LabelDef{.caption = "300"}),
       标签1(this, At("标签1", {8, 128, 240, 24}), LabelDef{.caption = ""}), 时钟倒计(this, "时钟倒计"),
-      时钟指定(this, "时钟指定"), 时钟整点(this, "时钟整点"), 时钟闪烁(this, "时钟闪烁"),
+      // The clock-watching kinds tick just after each second of the clock, so they fire on the second and
+      // the live clock keeps pace with the system's; the countdown counts from its arming.
+      时钟指定(this, "时钟指定", TimerDef{.clockAligned = true}),
+      时钟整点(this, "时钟整点", TimerDef{.clockAligned = true}), 时钟闪烁(this, "时钟闪烁"),
       时钟监视变量(this, "时钟监视变量"), 时钟全屏(this, "时钟全屏"),
       通用对话框1(this, "通用对话框1",
                   CommonDlgDef{.dialogType = 0,

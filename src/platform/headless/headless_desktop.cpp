@@ -99,7 +99,11 @@ void HeadlessDesktop::Delay(int ms) {
     mono_ += ms;
 }
 
-void HeadlessDesktop::JumpWallClock(std::int64_t ms) { wallOffsetMs_ += ms; }
+void HeadlessDesktop::JumpWallClock(std::int64_t ms) {
+    wallOffsetMs_ += ms;
+    for (auto& [timer, e] : timers_)
+        if (e.clock) e.nextDue = mono_ + Scaled(e.clock->ClockSet(UtcMs()));
+}
 
 void HeadlessDesktop::Suspend(std::int64_t ms) { mono_ += std::max<std::int64_t>(ms, 0); }
 
@@ -111,13 +115,26 @@ std::int64_t HeadlessDesktop::PeriodOf(int interval) const {
     return std::max<std::int64_t>(1, std::llround(interval * slowdown_));
 }
 
+std::int64_t HeadlessDesktop::Scaled(std::int64_t waitMs) const {
+    return std::llround(static_cast<double>(waitMs) * slowdown_);
+}
+
+// The simulated clock has no jitter: an aligned timer comes exactly at the second, when Now() already
+// shows it.
+constexpr int kClockTimerSlackMs = 0;
+
 void HeadlessDesktop::TimerChanged(Timer& t) {
     const int interval = t.RawInterval();
     if (interval <= 0) {
         timers_.erase(&t);
         return;
     }
-    timers_[&t] = TimerEntry{&t, mono_ + PeriodOf(interval), interval};
+    TimerEntry e{&t, mono_ + PeriodOf(interval), interval, std::nullopt};
+    if (t.clockAligned()) {
+        e.clock.emplace(interval, kClockTimerSlackMs);
+        e.nextDue = mono_ + Scaled(e.clock->Start(UtcMs()));
+    }
+    timers_[&t] = e;
 }
 
 void HeadlessDesktop::PostMessage(std::function<void()> fn) { posted_.push_back(Posted{++seq_, std::move(fn)}); }
@@ -156,10 +173,17 @@ bool HeadlessDesktop::RunOne(std::int64_t upTo) {
     if (!next || nextAt > upTo) return false;
     mono_ = std::max(mono_, nextAt);
     const std::int64_t due = next->nextDue;
-    const std::int64_t period = PeriodOf(next->period);
-    // The next period counts from the due moment; expiries missed meanwhile collapse into this one.
-    next->nextDue = due + period;
-    while (next->nextDue <= mono_) next->nextDue += period;
+    if (next->clock) {
+        // Re-aimed at the clock from the moment it came: lateness does not carry over.
+        const ClockTimerSchedule::Step step = next->clock->Arrived(UtcMs());
+        next->nextDue = mono_ + Scaled(step.waitMs);
+        if (!step.due) return true;
+    } else {
+        const std::int64_t period = PeriodOf(next->period);
+        // The next period counts from the due moment; expiries missed meanwhile collapse into this one.
+        next->nextDue = due + period;
+        while (next->nextDue <= mono_) next->nextDue += period;
+    }
     Timer* timer = next->timer;
     if (drop_ && drop_(due)) return true;
     timer->Expired();

@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/clock_timer.h"
 #include "platform/desktop.h"
 
 namespace dida {
@@ -138,7 +139,8 @@ public:
     bool RunUntil(const std::function<bool()>& pred, std::int64_t limitMs);
     // Runs what is due now (posted messages, due timers) without moving the clock.
     void RunPending();
-    // The user sets the clock / a DST change: the wall clock jumps, the tick count does not.
+    // The user sets the clock / a DST change: the wall clock jumps, the tick count does not. Timers
+    // aligned to the clock aim at it afresh, as the system's time-change notice lets them.
     void JumpWallClock(std::int64_t ms);
     // The machine sleeps: both clocks jump, nothing runs meanwhile; due timers fire once afterwards.
     void Suspend(std::int64_t ms);
@@ -150,7 +152,7 @@ public:
     // whether that expiry is lost entirely (the thread was busy; the next one comes a period later).
     void SetTimerLateness(std::function<int(std::int64_t dueMs)> late);
     void SetTimerDrop(std::function<bool(std::int64_t dueMs)> drop);
-    // Scales every timer's period (1.015 = ticks 1.5 % slow).
+    // Scales every timer's period (1.015 = ticks 1.5 % slow); for a clock-aligned timer each wait.
     void SetTimerSlowdown(double factor);
 
     // ---- scripted dialogs: each call takes the next answer of its kind; an answer function may
@@ -250,6 +252,7 @@ private:
         Timer* timer;
         std::int64_t nextDue;  // monotonic ms
         int period;
+        std::optional<ClockTimerSchedule> clock;  // for a clock-aligned timer
     };
     struct Posted {
         std::uint64_t seq;
@@ -263,6 +266,7 @@ private:
     std::optional<std::int64_t> NextEventTime();
     std::int64_t DeliveryTime(const TimerEntry& e) const;
     std::int64_t PeriodOf(int interval) const;
+    std::int64_t Scaled(std::int64_t waitMs) const;
 
     std::int64_t mono_ = 0;
     std::int64_t wallOffsetMs_ = 0;  // jumps of the wall clock

@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <gdiplus.h>
 
+#include "platform/clock_timer.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_libraries.h"
@@ -579,8 +582,21 @@ private:
 
 // ---------------------------------------------------------------- Timer
 
+// The system clock as a clock-aligned timer reads it: the same clock GetLocalTime, and so Now(), shows.
+std::int64_t WallClockMs() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const std::int64_t hundredNs = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (hundredNs - 116444736000000000LL) / 10000;
+}
+
+// A window timer and the handler's clock do not tick together: a few ms past the second the handler
+// surely reads the new one.
+constexpr int kClockTimerSlackMs = 3;
+
 // A window timer on the form, under the control's id. The model has already dropped writes of the
-// value it holds, so every change here restarts the period.
+// value it holds, so every change here restarts the period. A clock-aligned one is re-armed at each
+// expiry for what is left to the clock's next second.
 class TimerPeer : public ControlPeer {
 public:
     TimerPeer(FormHost& h, Timer& t, int id) : ControlPeer(h, t, id), timer_(t) {}
@@ -590,15 +606,38 @@ public:
     }
     void Release() override { KillTimer(host_.hwnd(), static_cast<UINT_PTR>(id_)); }
     bool TakesFocus() const override { return false; }
-    void Expired() { timer_.Expired(); }
+    void Expired() {
+        if (clock_ && timer_.RawInterval() > 0) {
+            const ClockTimerSchedule::Step step = clock_->Arrived(WallClockMs());
+            Arm(step.waitMs);
+            if (!step.due) return;
+        }
+        timer_.Expired();
+    }
+    // The system clock was set (WM_TIMECHANGE).
+    void ClockSet() {
+        if (clock_ && timer_.RawInterval() > 0) Arm(clock_->ClockSet(WallClockMs()));
+    }
 
 private:
     void Start() {
         KillTimer(host_.hwnd(), static_cast<UINT_PTR>(id_));
-        if (timer_.RawInterval() > 0)
-            SetTimer(host_.hwnd(), static_cast<UINT_PTR>(id_), static_cast<UINT>(timer_.RawInterval()), nullptr);
+        clock_.reset();
+        const int interval = timer_.RawInterval();
+        if (interval <= 0) return;
+        if (!timer_.clockAligned()) {
+            SetTimer(host_.hwnd(), static_cast<UINT_PTR>(id_), static_cast<UINT>(interval), nullptr);
+            return;
+        }
+        clock_.emplace(interval, kClockTimerSlackMs);
+        Arm(clock_->Start(WallClockMs()));
+    }
+    void Arm(std::int64_t waitMs) {
+        SetTimer(host_.hwnd(), static_cast<UINT_PTR>(id_), static_cast<UINT>(std::max<std::int64_t>(waitMs, 0)),
+                 nullptr);
     }
     Timer& timer_;
+    std::optional<ClockTimerSchedule> clock_;
 };
 
 // ---------------------------------------------------------------- TrayIcon
@@ -1114,6 +1153,10 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                 static_cast<TimerPeer*>(p.get())->Expired();
                 return 0;
             }
+        break;
+    case WM_TIMECHANGE:
+        for (const auto& p : peers_)
+            if (p->component().kind() == Kind::Timer) static_cast<TimerPeer*>(p.get())->ClockSet();
         break;
     case WM_NCHITTEST: {
         const LRESULT hit = DefWindowProcW(self, msg, wp, lp);

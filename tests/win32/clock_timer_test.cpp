@@ -1,0 +1,70 @@
+// A clock-aligned window timer under the real message loop: armed anywhere in a second, it ticks just
+// after each second of the system clock.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_forms.h"
+
+namespace dida::win32 {
+namespace {
+
+std::int64_t WallMs() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return ((static_cast<std::int64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) - 116444736000000000LL) / 10000;
+}
+
+void PumpUntil(Win32Desktop& desk, std::int64_t wallMs) {
+    MSG msg;
+    while (WallMs() < wallMs) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            desk.Dispatch(msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    }
+}
+
+struct ClockForm : Window {
+    ClockForm()
+        : Window(WindowDef{.name = "秒表测试", .caption = "秒表测试", .rect = {0, 0, 60, 40}, .visible = false}),
+          watch(this, "watch", TimerDef{.clockAligned = true}) {}
+    Timer watch;
+};
+
+TEST(ClockAlignedTimer, ArmedAt370MsItTicksJustAfterEachSecondOfTheSystemClock) {
+    Win32Desktop desk;
+    ClockForm f;
+    ASSERT_TRUE(desk.LoadWindow(f));
+    std::vector<std::int64_t> ticks;  // wall-clock ms of each tick
+    f.watch.onTick = [&] { ticks.push_back(WallMs()); };
+    PumpUntil(desk, (WallMs() / 1000 + 1) * 1000 + 370);
+    const std::int64_t armed = WallMs();
+    f.watch.Interval(1000);
+    PumpUntil(desk, armed / 1000 * 1000 + 2500);
+    // The system says the clock was set: the timer aims afresh and neither ticks twice nor skips.
+    SendMessageW(desk.HandleOf(f), WM_TIMECHANGE, 0, 0);
+    PumpUntil(desk, armed / 1000 * 1000 + 4500);
+    f.watch.Interval(0);
+    desk.UnloadWindow(f);
+    PumpUntil(desk, WallMs() + 30);
+
+    ASSERT_EQ(ticks.size(), 4u);
+    int onTheSecond = 0;
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        EXPECT_EQ(ticks[i] / 1000, armed / 1000 + 1 + static_cast<std::int64_t>(i)) << "tick " << i << " in its second";
+        if (ticks[i] % 1000 < 50) ++onTheSecond;
+    }
+    // A loaded machine may hold one message back; the rest come on the second.
+    EXPECT_GE(onTheSecond, 3) << "ticks " << ticks[0] % 1000 << " " << ticks[1] % 1000 << " " << ticks[2] % 1000 << " "
+                              << ticks[3] % 1000 << " ms into their seconds";
+}
+
+}  // namespace
+}  // namespace dida::win32

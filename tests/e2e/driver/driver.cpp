@@ -29,6 +29,13 @@
 //   reg-write HIVE KEY NAME TEXT  writes a REG_SZ
 //   reg-delete HIVE KEY [NAME]    the value, or without NAME the key with everything below it
 //   modules                       the file name of every module the bar's process has loaded, lower case
+//   wait-shown [ms]               until the bar is visible at the top edge of the screen; prints that moment
+//   watch X Y MS [SX SY INDEX]    for MS ms, a line at each change of the text at that point and at each
+//                                 monitor-off command broadcast to the top-level windows: the moment, then
+//                                 the text or "<monitor-off>"; the first line, at once, is the text as found.
+//                                 With SX SY INDEX, right after that line it selects as select does and
+//                                 prints the moment just before as "<selected>"
+// Moments are milliseconds of the system clock since 1970 (the host's clock under Wine), with a fraction.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -477,6 +484,74 @@ int Modules() {
     return 0;
 }
 
+std::wstring ClockMs() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const long long hundredNs =
+        (static_cast<long long>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) - 116444736000000000LL;
+    wchar_t buf[32];
+    swprintf(buf, 32, L"%lld.%04lld", hundredNs / 10000, hundredNs % 10000);
+    return buf;
+}
+
+// Polled every millisecond: the moment is what the benchmark measures.
+int WaitShown(const Args& a) {
+    const DWORD end = GetTickCount() + a.Int(1, kDefaultWait);
+    for (;;) {
+        HWND bar = Bar();
+        RECT r;
+        if (bar && IsWindowVisible(bar) && GetWindowRect(bar, &r) && r.top == 0) {
+            Print(ClockMs());
+            return 0;
+        }
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return 1;
+        Sleep(1);
+    }
+}
+
+LRESULT CALLBACK WatchProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_MONITORPOWER) {
+        Print(ClockMs() + L" <monitor-off>");
+        return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+int Watch(const Args& a) {
+    if (a.size() < 4) Usage();
+    // A plain hidden top-level window: broadcasts reach it, message-only windows they do not.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WatchProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DidaDriverWatch";
+    RegisterClassW(&wc);
+    HWND listener =
+        CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    const int x = a.Int(1, 0), y = a.Int(2, 0);
+    const DWORD end = GetTickCount() + a.Int(3, 0);
+    bool first = true;
+    std::wstring last;
+    for (;;) {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        // Looked up at every poll: the control at the point changes the moment another one is shown.
+        HWND bar = Bar();
+        HWND child = bar ? ChildAt(bar, x, y) : nullptr;
+        const std::wstring text = child ? TextOf(child) : L"";
+        if (first || text != last) Print(ClockMs() + L" " + text);
+        if (first && a.size() >= 7) {
+            Print(ClockMs() + L" <selected>");
+            Select(Args{{L"select", a[4], a[5], a[6]}});
+        }
+        first = false;
+        last = text;
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    DestroyWindow(listener);
+    return 0;
+}
+
 int Run(const Args& a) {
     if (a.size() < 1) Usage();
     const std::wstring& c = a[0];
@@ -563,6 +638,8 @@ int Run(const Args& a) {
     if (c == L"reg-write") return RegWriteText(a);
     if (c == L"reg-delete") return RegDeleteAny(a);
     if (c == L"modules") return Modules();
+    if (c == L"wait-shown") return WaitShown(a);
+    if (c == L"watch") return Watch(a);
     Usage();
     return 2;
 }

@@ -167,10 +167,13 @@ size_p=$(stat -c %s "$program")
 size_b=$(stat -c %s "$bare")
 st_p=$(median <"$work/start_program")
 st_b=$(median <"$work/start_bare")
+min_p=$(sort -n "$work/start_program" | head -1)
+min_b=$(sort -n "$work/start_bare" | head -1)
 echo
 echo "== DidaMiniClock against a bare bar of the same shape, under $(wine --version 2>/dev/null)"
 printf '%-34s %12s %12s %7s   %s\n' "" "program" "bare bar" "ratio" "goal"
-printf '%-34s %9s ms %9s ms %7s   %s\n' "start-up to visible bar (median)" "$st_p" "$st_b" "$(ratio "$st_p" "$st_b")" "≤ 1.10"
+printf '%-34s %9s ms %9s ms %7s   %s\n' "start-up to visible bar, median" "$st_p" "$st_b" "$(ratio "$st_p" "$st_b")" "≤ 1.10"
+printf '%-34s %9s ms %9s ms %7s   %s\n' "  fastest of $launches (least disturbed)" "$min_p" "$min_b" "$(ratio "$min_p" "$min_b")"
 printf '%-34s %9.1f MB %9.1f MB %7s   %s\n' "resident memory after ${settle} s" "$(awk -v k="$rss_p" 'BEGIN {print k / 1024}')" \
     "$(awk -v k="$rss_b" 'BEGIN {print k / 1024}')" "$(ratio "$rss_p" "$rss_b")" "≤ 1.15"
 printf '%-34s %9s ms %9s ms %7s   %s\n' "CPU over ${idle} idle s" "$cpu_p" "$cpu_b" "" "0"

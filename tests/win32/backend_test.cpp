@@ -104,11 +104,6 @@ std::vector<std::uint8_t> MakeBmp(int w, int h, const std::vector<std::uint32_t>
 
 Blob AsBlob(const std::vector<std::uint8_t>& v) { return Blob(v.data(), v.size()); }
 
-std::wstring TextOf(HWND h) {
-    wchar_t buf[512] = {};
-    GetWindowTextW(h, buf, 512);
-    return buf;
-}
 std::wstring ClassOf(HWND h) {
     wchar_t buf[64] = {};
     GetClassNameW(h, buf, 64);

@@ -31,12 +31,6 @@ constexpr UINT_PTR kAnimationTimer = 1;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
-std::wstring TextOf(HWND h) {
-    std::wstring s(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    s.resize(static_cast<std::size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
-    return s;
-}
-
 std::wstring ClassOf(HWND h) {
     wchar_t buf[64] = {};
     GetClassNameW(h, buf, 64);

@@ -40,12 +40,6 @@ LRESULT CALLBACK FilterProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
     return DefSubclassProc(h, msg, wp, lp);
 }
 
-std::wstring TextOf(HWND h) {
-    std::wstring s(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    s.resize(static_cast<std::size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
-    return s;
-}
-
 INT_PTR CALLBACK InputDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     try {
         auto* state = reinterpret_cast<InputDialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));

@@ -1,21 +1,10 @@
 #include "platform/win32/win32_services.h"
 
 #include "platform/registry_path.h"
-#include "platform/text.h"
+#include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
 namespace {
-
-std::wstring Wide(const std::string& s) {
-    const std::u16string u = Utf8ToUtf16(s);
-    return std::wstring(u.begin(), u.end());
-}
-
-std::string Narrow(const wchar_t* s, std::size_t n) {
-    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(s), n));
-}
-
-std::string Narrow(const std::wstring& s) { return Narrow(s.data(), s.size()); }
 
 // Closes the key on every road out of a function.
 class Key {

@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "platform/sound_format.h"
-#include "platform/text.h"
 #include "platform/win32/win32_libraries.h"
+#include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
 
@@ -44,9 +44,8 @@ private:
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& utf8Name) {
     if (utf8Name.empty()) return std::nullopt;
-    const std::u16string wide = Utf8ToUtf16(utf8Name);
-    HANDLE f = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileW(Wide(utf8Name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return std::nullopt;
     std::optional<std::vector<std::uint8_t>> result;
     LARGE_INTEGER size{};
@@ -89,9 +88,8 @@ constexpr std::size_t kProbeBytes = std::size_t(1) << 20;
 // read. A directory or a wildcard does not open as a file, so it cannot sound.
 bool Mp3FilePlayable(const std::string& utf8Name) {
     if (utf8Name.empty()) return false;
-    const std::u16string wide = Utf8ToUtf16(utf8Name);
-    HANDLE f = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileW(Wide(utf8Name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     bool playable = false;
     LARGE_INTEGER size{};

@@ -1,5 +1,8 @@
 #pragma once
-// The two conversions at the edge: UTF-8 inside the program, UTF-16 for the W entry points.
+// The two conversions at the edge: UTF-8 inside the program, UTF-16 for the W entry points. The whole
+// backend uses these and no others.
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -22,6 +25,13 @@ void CopyField(wchar_t (&field)[N], std::string_view s) {
     std::size_t i = 0;
     for (; i < u.size(); ++i) field[i] = static_cast<wchar_t>(u[i]);
     field[i] = L'\0';
+}
+
+// The text of a window of this process, whatever its length.
+inline std::wstring TextOf(HWND h) {
+    std::wstring s(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    s.resize(static_cast<std::size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
+    return s;
 }
 
 }  // namespace dida::win32

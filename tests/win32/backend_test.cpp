@@ -654,6 +654,8 @@ TEST_F(Backend, TheBarAsTheSystemSeesIt) {
     HWND bar = desk.HandleOf(m);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(TextOf(bar), L"嘀嗒闹钟");
+    EXPECT_EQ(TextOf(bar), kBarCaption);  // what the end-to-end driver looks for
+    EXPECT_EQ(Wide(m.design().caption), kBarCaption);
     const LONG style = GetWindowLongW(bar, GWL_STYLE);
     const LONG ex = GetWindowLongW(bar, GWL_EXSTYLE);
     EXPECT_TRUE(style & WS_POPUP);

@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "gui/window.h"
+#include "platform/win32/win32_names.h"
 
 namespace dida::win32 {
 
 class Win32Desktop;
 class FormHost;
-
-// The queued close of UnloadWindow, and the tray icon's notification callback.
-inline constexpr UINT kUnloadMessage = 0x8065;
-inline constexpr UINT kTrayCallbackMessage = 0x8064;
-inline constexpr wchar_t kTrayWindowClass[] = L"DidaTrayWindow";
 
 // Everything a peer of a control needs from the window it sits on.
 class ControlPeer : public ComponentPeer {

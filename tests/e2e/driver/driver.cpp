@@ -48,11 +48,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_names.h"
+
 namespace {
 
-constexpr const wchar_t* kBarTitle = L"嘀嗒闹钟";
-constexpr const wchar_t* kTrayWindowClass = L"DidaTrayWindow";
-constexpr UINT kTrayCallback = 0x8064;
+using dida::win32::kBarCaption;
+using dida::win32::kTrayCallbackMessage;
+using dida::win32::kTrayWindowClass;
 constexpr DWORD kDefaultWait = 10000;
 
 std::string Utf8(const std::wstring& s) {
@@ -115,7 +117,7 @@ std::wstring TextOf(HWND h) {
     return buf;
 }
 
-HWND Bar() { return FindWindowW(nullptr, kBarTitle); }
+HWND Bar() { return FindWindowW(nullptr, kBarCaption); }
 
 std::vector<HWND> ChildrenOf(HWND parent) {
     std::vector<HWND> out;
@@ -307,7 +309,7 @@ int Tray(const Args& a) {
         return 1;
     }
     // The icon's identifier is the tray window's own handle.
-    return PostMessageW(tray, kTrayCallback, reinterpret_cast<WPARAM>(tray), msg) ? 0 : 1;
+    return PostMessageW(tray, kTrayCallbackMessage, reinterpret_cast<WPARAM>(tray), msg) ? 0 : 1;
 }
 
 int TaskbarCreated() {

@@ -13,7 +13,7 @@
 
 #include "platform/fatal.h"
 #include "platform/win32/win32_desktop.h"
-#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_input_box.h"
 #include "platform/win32/win32_menu.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/win32/win32_desktop.h"
-#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_form_host.h"
 
 namespace dida::win32 {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/win32/win32_desktop.h"
-#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_libraries.h"
 #include "ui/media/media.h"
 

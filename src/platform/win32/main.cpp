@@ -6,7 +6,7 @@
 
 #include "app/program.h"
 #include "platform/win32/win32_desktop.h"
-#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_services.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -7,7 +7,7 @@
 
 #include "platform/dialog_rules.h"
 #include "platform/fatal.h"
-#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_input_box.h"
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_menu.h"

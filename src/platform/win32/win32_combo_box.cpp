@@ -1,0 +1,106 @@
+// The ComboBox peer: an owner-drawn drop-down list.
+#include "platform/win32/win32_peers.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/win32_form_host.h"
+#include "platform/win32/win32_text.h"
+
+namespace dida::win32 {
+namespace {
+
+class ComboPeer : public ControlPeer {
+public:
+    ComboPeer(FormHost& h, ComboBox& c, int id) : ControlPeer(h, c, id), combo_(c) {}
+    // Drawn by us so that the rows can be taller than the system's: a plain list ignores the item height
+    // on some systems, an owner-drawn one takes it everywhere.
+    void Create() override {
+        MakeChild(L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL);
+        ApplyFont(Font{});
+        FillItems();
+        const int row = SystemRowHeight() + combo_.design().extraRowHeight;
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row);
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
+        SetWindowSubclass(hwnd_, &ComboPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
+    }
+    bool OnDrawItem(const DRAWITEMSTRUCT& di) override {
+        const bool selected = (di.itemState & ODS_SELECTED) != 0;
+        RECT rc = di.rcItem;
+        FillRect(di.hDC, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        if (di.itemID != static_cast<UINT>(-1)) {
+            const auto len = SendMessageW(hwnd_, CB_GETLBTEXTLEN, di.itemID, 0);
+            std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
+            SendMessageW(hwnd_, CB_GETLBTEXT, di.itemID, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(static_cast<std::size_t>(std::max<LRESULT>(len, 0)));
+            SetTextColor(di.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+            SetBkMode(di.hDC, TRANSPARENT);
+            RECT t{rc.left + 2, rc.top, rc.right, rc.bottom};
+            DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &t,
+                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        if ((di.itemState & ODS_FOCUS) && !(di.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(di.hDC, &rc);
+        return true;
+    }
+    bool OnCommand(WORD code) override {
+        if (code != CBN_SELCHANGE || host_.destroying()) return false;
+        combo_.UserSelected(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
+        return true;
+    }
+
+protected:
+    // The height given to the system is the box with its dropped-down list.
+    Rect NativeRect() const override {
+        Rect r = combo_.RawRect();
+        r.h = std::max(r.h, combo_.design().totalHeight);
+        return r;
+    }
+    void OwnChanged(Prop p) override {
+        if (p == Prop::CurrentIndex)
+            SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.RawIndex()), 0);
+        else if (p == Prop::Items)
+            FillItems();
+    }
+
+private:
+    // What a plain list's rows are: the height of its font.
+    int SystemRowHeight() const {
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        return tm.tmHeight;
+    }
+    void FillItems() {
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : combo_.design().items)
+            SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.RawIndex()), 0);
+    }
+    static LRESULT CALLBACK SubProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+        auto* self = reinterpret_cast<ComboPeer*>(ref);
+        if (msg == WM_RBUTTONUP) {
+            const LRESULT r = DefSubclassProc(h, msg, wp, lp);
+            try {
+                self->combo_.UserRightButtonUp();
+            } catch (...) {
+            }
+            return r;
+        }
+        if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, &ComboPeer::SubProc, kPeerSubclass);
+        return DefSubclassProc(h, msg, wp, lp);
+    }
+
+    ComboBox& combo_;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlPeer> MakeComboBoxPeer(FormHost& host, Component& c, int id) {
+    return std::make_unique<ComboPeer>(host, static_cast<ComboBox&>(c), id);
+}
+
+}  // namespace dida::win32

@@ -1,0 +1,352 @@
+// The window host: the top-level window, its peers, its procedure and keyboard rules.
+#include "platform/win32/win32_form_host.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_images.h"
+#include "platform/win32/win32_menu.h"
+#include "platform/win32/win32_text.h"
+
+namespace dida::win32 {
+namespace {
+
+constexpr int kFirstControlId = 1000;
+
+std::wstring ClassOf(HWND h) {
+    wchar_t buf[64] = {};
+    GetClassNameW(h, buf, 64);
+    return buf;
+}
+
+LRESULT CALLBACK FormTrampoline(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* host = reinterpret_cast<FormHost*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!host) return DefWindowProcW(h, msg, wp, lp);
+    if (msg == WM_NCDESTROY) SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+    return host->Proc(h, msg, wp, lp);
+}
+
+std::wstring FormClassName(const Window& w) { return L"Dida." + Wide(w.design().name); }
+
+void RegisterFormClass(const std::wstring& name) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = FormTrampoline;
+    wc.hInstance = Instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name.c_str();
+    RegisterClassExW(&wc);  // already there from an earlier load: fine
+}
+
+}  // namespace
+
+FormHost::FormHost(Win32Desktop& desk, Window& window) : desk_(desk), window_(window) {}
+
+FormHost::~FormHost() { Destroy(); }
+
+void FormHost::Create() {
+    const WindowDef& d = window_.design();
+    const std::wstring cls = FormClassName(window_);
+    RegisterFormClass(cls);
+
+    DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+    DWORD ex = 0;
+    if (d.frame == Frame::ToolFixed) {
+        style |= WS_CAPTION | WS_SYSMENU;
+        ex |= WS_EX_TOOLWINDOW;
+    }
+    if (d.topMost) ex |= WS_EX_TOPMOST;
+    if (d.inTaskbar) ex |= WS_EX_APPWINDOW;
+    Rect r = window_.RawRect();
+    if (d.centered) {
+        r.x = (GetSystemMetrics(SM_CXSCREEN) - r.w) / 2;
+        r.y = (GetSystemMetrics(SM_CYSCREEN) - r.h) / 2;
+        window_.UserMoved(r);
+    }
+    lastRect_ = r;
+    HWND owner = d.inTaskbar ? nullptr : desk_.HiddenOwner();
+    applying_ = true;
+    hwnd_ = CreateWindowExW(ex, cls.c_str(), Wide(d.caption).c_str(), style, r.x, r.y, r.w, r.h, owner, nullptr,
+                            Instance(), this);
+    applying_ = false;
+    if (!hwnd_) return;
+    window_.AttachPeer(this);
+
+    if (!d.icon.empty()) {
+        bigIcon_ = IconFromIco(d.icon, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        smallIcon_ = IconFromIco(d.icon, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    }
+
+    int id = kFirstControlId;
+    for (Component* c : window_.components()) {
+        const PeerFactory make = PeerFactoryOf(c->kind());
+        std::unique_ptr<ControlPeer> peer = make ? make(*this, *c, id) : nullptr;
+        ++id;
+        if (!peer) continue;
+        peer->Create();
+        c->AttachPeer(peer.get());
+        peers_.push_back(std::move(peer));
+    }
+    // Definition order is the stacking order, bottom first: each child in turn goes on top.
+    for (const auto& p : peers_)
+        if (p->hwnd() && GetParent(p->hwnd()) == hwnd_)
+            SetWindowPos(p->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    if (window_.RawVisible()) {
+        ShowWindow(hwnd_, SW_SHOW);
+        UpdateWindow(hwnd_);
+        if (GetActiveWindow() == hwnd_) FocusFirst();
+    }
+    if (window_.RawDisabled()) EnableWindow(hwnd_, FALSE);
+}
+
+void FormHost::Destroy() {
+    if (destroying_ && !hwnd_) return;
+    destroying_ = true;
+    for (const auto& p : peers_) {
+        p->Release();
+        if (p->component().peer() == p.get()) p->component().AttachPeer(nullptr);
+    }
+    if (window_.peer() == this) window_.AttachPeer(nullptr);
+    if (hwnd_) {
+        HWND h = hwnd_;
+        DestroyWindow(h);
+        hwnd_ = nullptr;
+    }
+    if (toolTips_) DestroyWindow(toolTips_);
+    toolTips_ = nullptr;
+    peers_.clear();
+    for (auto& [key, font] : fonts_) DeleteObject(font);
+    fonts_.clear();
+    for (auto& [key, brush] : brushes_) DeleteObject(brush);
+    brushes_.clear();
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+    bigIcon_ = smallIcon_ = nullptr;
+}
+
+void FormHost::Changed(Prop prop) {
+    if (!hwnd_) return;
+    switch (prop) {
+    case Prop::Left:
+    case Prop::Top:
+    case Prop::Width:
+    case Prop::Height: {
+        const Rect r = window_.RawRect();
+        applying_ = true;
+        SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
+        applying_ = false;
+        break;
+    }
+    case Prop::Visible:
+        // The bar is a tool on top of everything: showing it must not take the focus from the user's work.
+        ShowWindow(hwnd_, window_.RawVisible() ? (window_.design().inTaskbar ? SW_SHOW : SW_SHOWNA) : SW_HIDE);
+        break;
+    case Prop::Disable: EnableWindow(hwnd_, !window_.RawDisabled()); break;
+    default: break;  // EscCloses is read when Esc is pressed
+    }
+}
+
+void FormHost::Activate() {
+    if (!hwnd_) return;
+    if (IsIconic(hwnd_)) {
+        ShowWindow(hwnd_, SW_RESTORE);
+        return;
+    }
+    SetForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+}
+
+ControlPeer* FormHost::PeerOf(const Component& c) const {
+    for (const auto& p : peers_)
+        if (&p->component() == &c) return p.get();
+    return nullptr;
+}
+
+ControlPeer* FormHost::PeerOfHandle(HWND h) const {
+    if (!h) return nullptr;
+    for (const auto& p : peers_)
+        if (p->hwnd() == h) return p.get();
+    return nullptr;
+}
+
+HWND FormHost::HandleOf(const Component& c) const {
+    if (&c == &window_) return hwnd_;
+    const ControlPeer* p = PeerOf(c);
+    return p ? p->hwnd() : nullptr;
+}
+
+HWND FormHost::ToolTips() {
+    if (!toolTips_) {
+        toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                    Instance(), nullptr);
+    }
+    return toolTips_;
+}
+
+HFONT FormHost::FontOf(const Font& font) {
+    if (font.IsDefault()) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const std::string key = font.face + "|" + std::to_string(font.height) + "|" + std::to_string(font.weight) + "|" +
+                            (font.italic ? "i" : "") + (font.underline ? "u" : "") + (font.strikeOut ? "s" : "");
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    // The character height is the em height: a negative height asks for exactly that, without the leading.
+    HFONT f =
+        CreateFontW(-font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut, DEFAULT_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, Wide(font.face).c_str());
+    fonts_[key] = f;
+    return f;
+}
+
+HBRUSH FormHost::BrushOf(Color color) {
+    auto it = brushes_.find(color);
+    if (it != brushes_.end()) return it->second;
+    HBRUSH b = CreateSolidBrush(Ref(color));
+    brushes_[color] = b;
+    return b;
+}
+
+std::vector<ControlPeer*> FormHost::TabStops() const {
+    std::vector<ControlPeer*> stops;
+    for (const auto& p : peers_)
+        if (p->TakesFocus()) stops.push_back(p.get());
+    return stops;
+}
+
+void FormHost::FocusFirst() {
+    const std::vector<ControlPeer*> stops = TabStops();
+    if (!stops.empty()) SetFocus(stops.front()->hwnd());
+}
+
+bool FormHost::PreTranslate(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || !hwnd_) return false;
+    HWND focus = msg.hwnd;
+    const bool droppedList = ClassOf(focus) == L"ComboBox" && SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0);
+    switch (msg.wParam) {
+    case VK_ESCAPE:
+        if (droppedList || !window_.loaded() || !window_.EscCloses()) return false;
+        desk_.RequestClose(window_);
+        return true;
+    case VK_RETURN:
+        if (droppedList) return false;
+        for (const auto& p : peers_) {
+            if (p->component().kind() != Kind::Button) continue;
+            if (!static_cast<Button&>(p->component()).design().isDefault) continue;
+            if (!IsWindowVisible(p->hwnd()) || p->component().RawDisabled()) return false;
+            SendMessageW(p->hwnd(), BM_CLICK, 0, 0);
+            return true;
+        }
+        return false;
+    case VK_TAB: {
+        const std::vector<ControlPeer*> stops = TabStops();
+        if (stops.empty()) return false;
+        const bool back = GetKeyState(VK_SHIFT) < 0;
+        std::size_t at = stops.size();
+        for (std::size_t i = 0; i < stops.size(); ++i)
+            if (stops[i]->hwnd() == focus || IsChild(stops[i]->hwnd(), focus)) at = i;
+        std::size_t next;
+        if (at == stops.size())
+            next = back ? stops.size() - 1 : 0;
+        else
+            next = back ? (at + stops.size() - 1) % stops.size() : (at + 1) % stops.size();
+        HWND target = stops[next]->hwnd();
+        SetFocus(target);
+        if (ClassOf(target) == L"Edit") SendMessageW(target, EM_SETSEL, 0, -1);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void FormHost::SyncModelRect() {
+    if (!hwnd_ || IsIconic(hwnd_) || destroying_) return;
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    const Rect r{wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};
+    const Rect before = lastRect_;
+    lastRect_ = r;
+    window_.UserMoved(r);
+    // Only changes the system made are events; the logic's own writes raise nothing.
+    if (applying_ || !window_.loaded()) return;
+    if ((r.x != before.x || r.y != before.y) && window_.onPosChanged) window_.onPosChanged();
+    if ((r.w != before.w || r.h != before.h) && window_.loaded() && window_.onSizeChanged) window_.onSizeChanged();
+}
+
+LRESULT FormHost::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (!hwnd_ && !destroying_) hwnd_ = h;
+    try {
+        return Handle(msg, wp, lp);
+    } catch (...) {
+        // Nothing may cross into the system; a handler that failed has done what it could.
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+}
+
+LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND self = hwnd_;
+    switch (msg) {
+    case WM_COMMAND:
+        if (lp != 0) {
+            if (ControlPeer* p = PeerOfHandle(reinterpret_cast<HWND>(lp)); p && p->OnCommand(HIWORD(wp))) return 0;
+        } else if (HIWORD(wp) == 0 && !destroying_) {
+            // A pop-up menu's choice arrives here after the menu has closed.
+            if (MenuItem* item = MenuItemOfCommand(window_, LOWORD(wp))) item->UserChose();
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+        if (ControlPeer* p = PeerOfHandle(reinterpret_cast<HWND>(lp)))
+            if (HBRUSH b = p->OnCtlColor(reinterpret_cast<HDC>(wp))) return reinterpret_cast<LRESULT>(b);
+        break;
+    case WM_DRAWITEM: {
+        const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (ControlPeer* p = PeerOfHandle(di->hwndItem); p && p->OnDrawItem(*di)) return TRUE;
+        break;
+    }
+    case WM_TIMER:
+        for (const auto& p : peers_)
+            if (p->component().kind() == Kind::Timer && static_cast<UINT_PTR>(p->id()) == wp) {
+                p->OnTimer();
+                return 0;
+            }
+        break;
+    case WM_TIMECHANGE:
+        for (const auto& p : peers_) p->OnClockSet();
+        break;
+    case WM_NCHITTEST: {
+        const LRESULT hit = DefWindowProcW(self, msg, wp, lp);
+        return hit == HTCLIENT && window_.design().dragAnywhere ? HTCAPTION : hit;
+    }
+    case WM_NCLBUTTONDBLCLK:
+        // The whole bar is its caption: a double-click on it must not maximise it.
+        if (wp == HTCAPTION && window_.design().dragAnywhere && window_.design().frame == Frame::None) return 0;
+        break;
+    case WM_CLOSE: desk_.RequestClose(window_); return 0;
+    case kUnloadMessage: desk_.UnloadArrived(window_); return 0;
+    case WM_WINDOWPOSCHANGED: {
+        const LRESULT r = DefWindowProcW(self, msg, wp, lp);
+        SyncModelRect();
+        return r;
+    }
+    case WM_QUERYENDSESSION: return TRUE;  // the session may end; nothing is kept that needs saving
+    case WM_ENDSESSION: return 0;
+    case WM_NCDESTROY: hwnd_ = nullptr; break;
+    default: break;
+    }
+    return DefWindowProcW(self, msg, wp, lp);
+}
+
+}  // namespace dida::win32

@@ -1,0 +1,70 @@
+#pragma once
+// The window host: the native side of a loaded window. It owns the top-level HWND and one peer per component
+// (win32_peers.h), runs the window's procedure and the keyboard rules of the window (Esc, Enter, Tab).
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/window.h"
+#include "platform/win32/win32_names.h"
+#include "platform/win32/win32_peers.h"
+
+namespace dida::win32 {
+
+class Win32Desktop;
+
+class FormHost : public WindowPeer {
+public:
+    FormHost(Win32Desktop& desk, Window& window);
+    ~FormHost() override;
+    FormHost(const FormHost&) = delete;
+    FormHost& operator=(const FormHost&) = delete;
+
+    // Builds the native window and every control, starts the timers defined running, shows it.
+    void Create();
+    // Destroys the native window and everything on it (timers, tray entries, GDI objects).
+    void Destroy();
+
+    void Changed(Prop prop) override;
+    void Activate() override;
+
+    HWND hwnd() const { return hwnd_; }
+    Window& window() const { return window_; }
+    Win32Desktop& desktop() const { return desk_; }
+    bool destroying() const { return destroying_; }
+
+    ControlPeer* PeerOf(const Component& c) const;
+    ControlPeer* PeerOfHandle(HWND h) const;
+    HWND HandleOf(const Component& c) const;
+    HWND ToolTips();
+    HFONT FontOf(const Font& font);
+    HBRUSH BrushOf(Color color);
+
+    // Keyboard rules of a loaded window (Esc closes, Enter presses the default button, Tab moves).
+    bool PreTranslate(const MSG& msg);
+    void FocusFirst();
+
+    LRESULT Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+
+private:
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    void SyncModelRect();
+    std::vector<ControlPeer*> TabStops() const;
+
+    Win32Desktop& desk_;
+    Window& window_;
+    HWND hwnd_ = nullptr;
+    HWND toolTips_ = nullptr;
+    std::vector<std::unique_ptr<ControlPeer>> peers_;
+    std::map<std::string, HFONT> fonts_;
+    std::map<Color, HBRUSH> brushes_;
+    bool destroying_ = false;
+    HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+    bool applying_ = false;  // our own SetWindowPos: the model already has the new rectangle
+    Rect lastRect_{};
+};
+
+}  // namespace dida::win32

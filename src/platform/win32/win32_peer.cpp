@@ -1,0 +1,86 @@
+// What every peer shares: the base class, the table from control kind to peer, the painting helpers.
+#include "platform/win32/win32_peers.h"
+
+#include "platform/win32/win32_form_host.h"
+
+namespace dida::win32 {
+
+// ---------------------------------------------------------------- the kinds
+
+PeerFactory PeerFactoryOf(Kind kind) {
+    struct Row {
+        Kind kind;
+        PeerFactory make;
+    };
+    static constexpr Row kTable[] = {
+        {Kind::Label, &MakeLabelPeer},   {Kind::EditBox, &MakeEditPeer},      {Kind::ComboBox, &MakeComboBoxPeer},
+        {Kind::Button, &MakeButtonPeer}, {Kind::SuperBtn, &MakeSuperBtnPeer}, {Kind::PicBox, &MakePicBoxPeer},
+        {Kind::Timer, &MakeTimerPeer},   {Kind::TrayIcon, &MakeTrayPeer},
+    };
+    for (const Row& r : kTable)
+        if (r.kind == kind) return r.make;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- shared
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+COLORREF Ref(Color c) { return static_cast<COLORREF>(c & 0x00FFFFFFu); }
+
+HBRUSH PaintColors(FormHost& host, HDC dc, Color text, Color back) {
+    SetTextColor(dc, Ref(text));
+    SetBkMode(dc, OPAQUE);
+    if (back == kDefaultColor) {
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return GetSysColorBrush(COLOR_BTNFACE);
+    }
+    SetBkColor(dc, Ref(back));
+    return host.BrushOf(back);
+}
+
+DWORD AlignStyle(Align a, DWORD left, DWORD center, DWORD right) {
+    return a == Align::Center ? center : a == Align::Right ? right : left;
+}
+
+// ---------------------------------------------------------------- ControlPeer
+
+void ControlPeer::Changed(Prop prop) {
+    switch (prop) {
+    case Prop::Left:
+    case Prop::Top:
+    case Prop::Width:
+    case Prop::Height: ApplyRect(); break;
+    case Prop::Visible: ShowWindow(hwnd_, c_.RawVisible() ? SW_SHOWNA : SW_HIDE); break;
+    case Prop::Disable: ApplyDisabled(); break;
+    default: OwnChanged(prop); break;
+    }
+}
+
+void ControlPeer::ApplyDisabled() { EnableWindow(hwnd_, !c_.RawDisabled()); }
+
+bool ControlPeer::TakesFocus() const {
+    return hwnd_ && c_.tabStop() && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_) && !c_.RawDisabled();
+}
+
+void ControlPeer::ApplyRect() {
+    const Rect r = NativeRect();
+    SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND ControlPeer::MakeChild(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle) {
+    style |= WS_CHILD | WS_CLIPSIBLINGS;
+    if (c_.RawVisible()) style |= WS_VISIBLE;
+    if (c_.tabStop()) style |= WS_TABSTOP;
+    const Rect r = NativeRect();
+    hwnd_ = CreateWindowExW(exStyle, cls, text.c_str(), style, r.x, r.y, r.w, r.h, host_.hwnd(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), Instance(), nullptr);
+    if (hwnd_ && c_.RawDisabled()) ApplyDisabled();
+    return hwnd_;
+}
+
+void ControlPeer::ApplyFont(const Font& font) {
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.FontOf(font)), FALSE);
+}
+
+}  // namespace dida::win32

@@ -1,0 +1,202 @@
+// The TrayIcon peer: the notification-area entry with its hidden window, the balloons, the shell's restart.
+#include "platform/win32/win32_peers.h"
+
+#include <shellapi.h>
+
+#include "platform/win32/win32_form_host.h"
+#include "platform/win32/win32_images.h"
+#include "platform/win32/win32_names.h"
+#include "platform/win32/win32_text.h"
+
+namespace dida::win32 {
+namespace {
+
+constexpr UINT_PTR kTrayRetryTimer = 1;
+constexpr UINT kTrayRetryMs = 2000;
+constexpr int kTrayRetries = 30;  // a minute of waiting for the shell
+
+// Its own hidden top-level window: it receives the icon's callback and the shell's "TaskbarCreated"
+// broadcast (message-only windows get no broadcasts).
+class TrayPeer : public ControlPeer {
+public:
+    TrayPeer(FormHost& h, TrayIcon& t, int id) : ControlPeer(h, t, id), tray_(t) {}
+    ~TrayPeer() override { TrayPeer::Release(); }
+
+    void Create() override {
+        RegisterClassOnce();
+        hwnd_ = CreateWindowExW(0, kTrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Instance(), this);
+        Update();
+    }
+    void Changed(Prop p) override {
+        if (p == Prop::Icon) {
+            FreeIcon();
+            Update();
+        } else if (p == Prop::TipText || p == Prop::InTray) {
+            Update();
+        }
+    }
+    void Release() override {
+        Remove();
+        FreeIcon();
+        if (hwnd_) {
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            DestroyWindow(hwnd_);
+            hwnd_ = nullptr;
+        }
+    }
+    bool TakesFocus() const override { return false; }
+
+    bool Balloon(const std::string& title, const std::string& text, int kind, int timeoutMs) {
+        NOTIFYICONDATAW nid = Record();
+        nid.uVersion = NOTIFYICON_VERSION;
+        if (!Shell_NotifyIconW(NIM_SETVERSION, &nid)) return false;
+        nid = Record();
+        nid.uFlags = NIF_INFO;
+        nid.dwInfoFlags = (kind >= 0 && kind <= 3) ? static_cast<DWORD>(kind) : NIIF_INFO;
+        nid.uTimeout = static_cast<UINT>(timeoutMs);
+        CopyField(nid.szInfoTitle, title);
+        CopyField(nid.szInfo, text);
+        return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+    }
+
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+        if (msg == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+            SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<TrayPeer*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        try {
+            if (self) {
+                if (msg == kTrayCallbackMessage) {
+                    self->Callback(static_cast<UINT>(LOWORD(lp)));
+                    return 0;
+                }
+                if (msg == TaskbarCreated()) {
+                    self->ReAdd();
+                    return 0;
+                }
+                if (msg == WM_TIMER && wp == kTrayRetryTimer) {
+                    self->Retry();
+                    return 0;
+                }
+            }
+            if (msg == WM_QUERYENDSESSION) return TRUE;
+        } catch (...) {
+        }
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+
+    static UINT TaskbarCreated() {
+        static const UINT msg = RegisterWindowMessageW(L"TaskbarCreated");
+        return msg;
+    }
+
+private:
+    static void RegisterClassOnce() {
+        static const bool registered = [] {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof wc;
+            wc.hInstance = Instance();
+            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            wc.lpfnWndProc = &TrayPeer::Proc;
+            wc.lpszClassName = kTrayWindowClass;
+            return RegisterClassExW(&wc) != 0;
+        }();
+        (void)registered;
+    }
+    NOTIFYICONDATAW Record() const {
+        NOTIFYICONDATAW nid{};
+        nid.cbSize = sizeof nid;
+        nid.hWnd = hwnd_;
+        // The hidden window is both the owner and the identifier of the entry.
+        nid.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(hwnd_));
+        return nid;
+    }
+    bool Wanted() const { return tray_.RawInTray() && !tray_.RawIcon().empty(); }
+    void Update() {
+        if (!Wanted()) {
+            Remove();
+            return;
+        }
+        if (!icon_) icon_ = IconFromIco(tray_.RawIcon(), GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+        NOTIFYICONDATAW nid = Record();
+        nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        nid.uCallbackMessage = kTrayCallbackMessage;
+        nid.hIcon = icon_;
+        CopyField(nid.szTip, tray_.RawTipText());
+        if (added_) {
+            Shell_NotifyIconW(NIM_MODIFY, &nid);
+            return;
+        }
+        added_ = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+        if (!added_ && hwnd_) {
+            retries_ = 0;
+            SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
+        }
+    }
+    void Remove() {
+        if (hwnd_) KillTimer(hwnd_, kTrayRetryTimer);
+        if (!added_) return;
+        NOTIFYICONDATAW nid = Record();
+        Shell_NotifyIconW(NIM_DELETE, &nid);
+        added_ = false;
+    }
+    void FreeIcon() {
+        if (icon_) DestroyIcon(icon_);
+        icon_ = nullptr;
+    }
+    // A restarted shell has lost every icon; one that is still there is replaced, never doubled.
+    void ReAdd() {
+        if (!Wanted()) return;
+        NOTIFYICONDATAW nid = Record();
+        Shell_NotifyIconW(NIM_DELETE, &nid);
+        added_ = false;
+        Update();
+    }
+    void Retry() {
+        if (added_ || !Wanted() || ++retries_ > kTrayRetries) {
+            KillTimer(hwnd_, kTrayRetryTimer);
+            return;
+        }
+        Update();
+        if (added_) KillTimer(hwnd_, kTrayRetryTimer);
+    }
+    void Callback(UINT mouse) {
+        if (host_.destroying()) return;
+        switch (mouse) {
+        case WM_LBUTTONUP: tray_.UserEvent(0); break;
+        case WM_LBUTTONDBLCLK: tray_.UserEvent(1); break;
+        case WM_RBUTTONUP: tray_.UserEvent(2); break;  // not WM_CONTEXTMENU too: one menu per click
+        case WM_MOUSEMOVE: {
+            POINT pt{};
+            GetCursorPos(&pt);
+            tray_.UserEvent(3, pt.x, pt.y);
+            break;
+        }
+        default: break;
+        }
+    }
+
+    TrayIcon& tray_;
+    HICON icon_ = nullptr;
+    bool added_ = false;
+    int retries_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlPeer> MakeTrayPeer(FormHost& host, Component& c, int id) {
+    return std::make_unique<TrayPeer>(host, static_cast<TrayIcon&>(c), id);
+}
+
+bool ShowTrayBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int kind, int timeoutMs) {
+    auto* peer = dynamic_cast<TrayPeer*>(icon.peer());
+    return peer && peer->Balloon(title, text, kind, timeoutMs);
+}
+
+HWND TrayWindowOf(const TrayIcon& icon) {
+    auto* peer = dynamic_cast<TrayPeer*>(icon.peer());
+    return peer ? peer->hwnd() : nullptr;
+}
+
+}  // namespace dida::win32

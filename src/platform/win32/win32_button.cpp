@@ -20,6 +20,7 @@ public:
         button_.UserClicked();
         return true;
     }
+    bool IsDefaultButton() const override { return button_.design().isDefault; }
 
 protected:
     void OwnChanged(Prop p) override {

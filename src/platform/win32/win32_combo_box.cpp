@@ -43,6 +43,7 @@ public:
         if ((di.itemState & ODS_FOCUS) && !(di.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(di.hDC, &rc);
         return true;
     }
+    bool ListDropped() const override { return SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
     bool OnCommand(WORD code) override {
         if (code != CBN_SELCHANGE || host_.destroying()) return false;
         combo_.UserSelected(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));

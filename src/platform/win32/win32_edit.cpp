@@ -32,6 +32,11 @@ public:
     HBRUSH OnCtlColor(HDC dc) override {
         return PaintColors(host_, dc, edit_.RawTextColor(), edit_.design().backColor);
     }
+    // As in a dialog: a field reached by Tab has its whole text selected.
+    void FocusByTab() override {
+        SetFocus(hwnd_);
+        SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+    }
 
 protected:
     void OwnChanged(Prop p) override {

@@ -15,12 +15,6 @@ namespace {
 
 constexpr int kFirstControlId = 1000;
 
-std::wstring ClassOf(HWND h) {
-    wchar_t buf[64] = {};
-    GetClassNameW(h, buf, 64);
-    return buf;
-}
-
 LRESULT CALLBACK FormTrampoline(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -95,6 +89,8 @@ void FormHost::Create() {
         if (!peer) continue;
         peer->Create();
         c->AttachPeer(peer.get());
+        byId_[static_cast<UINT_PTR>(peer->id())] = peer.get();
+        if (peer->hwnd()) byHandle_[peer->hwnd()] = peer.get();
         peers_.push_back(std::move(peer));
     }
     // Definition order is the stacking order, bottom first: each child in turn goes on top.
@@ -125,6 +121,8 @@ void FormHost::Destroy() {
     }
     if (toolTips_) DestroyWindow(toolTips_);
     toolTips_ = nullptr;
+    byId_.clear();
+    byHandle_.clear();
     peers_.clear();
     for (auto& [key, font] : fonts_) DeleteObject(font);
     fonts_.clear();
@@ -174,10 +172,8 @@ ControlPeer* FormHost::PeerOf(const Component& c) const {
 }
 
 ControlPeer* FormHost::PeerOfHandle(HWND h) const {
-    if (!h) return nullptr;
-    for (const auto& p : peers_)
-        if (p->hwnd() == h) return p.get();
-    return nullptr;
+    const auto it = byHandle_.find(h);
+    return it == byHandle_.end() ? nullptr : it->second;
 }
 
 HWND FormHost::HandleOf(const Component& c) const {
@@ -232,7 +228,8 @@ void FormHost::FocusFirst() {
 bool FormHost::PreTranslate(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || !hwnd_) return false;
     HWND focus = msg.hwnd;
-    const bool droppedList = ClassOf(focus) == L"ComboBox" && SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0);
+    const ControlPeer* focused = PeerOfHandle(focus);
+    const bool droppedList = focused && focused->ListDropped();
     switch (msg.wParam) {
     case VK_ESCAPE:
         if (droppedList || !window_.loaded() || !window_.EscCloses()) return false;
@@ -241,8 +238,7 @@ bool FormHost::PreTranslate(const MSG& msg) {
     case VK_RETURN:
         if (droppedList) return false;
         for (const auto& p : peers_) {
-            if (p->component().kind() != Kind::Button) continue;
-            if (!static_cast<Button&>(p->component()).design().isDefault) continue;
+            if (!p->IsDefaultButton()) continue;
             if (!IsWindowVisible(p->hwnd()) || p->component().RawDisabled()) return false;
             SendMessageW(p->hwnd(), BM_CLICK, 0, 0);
             return true;
@@ -260,9 +256,7 @@ bool FormHost::PreTranslate(const MSG& msg) {
             next = back ? stops.size() - 1 : 0;
         else
             next = back ? (at + stops.size() - 1) % stops.size() : (at + 1) % stops.size();
-        HWND target = stops[next]->hwnd();
-        SetFocus(target);
-        if (ClassOf(target) == L"Edit") SendMessageW(target, EM_SETSEL, 0, -1);
+        stops[next]->FocusByTab();
         return true;
     }
     default: return false;
@@ -317,11 +311,11 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     case WM_TIMER:
-        for (const auto& p : peers_)
-            if (p->component().kind() == Kind::Timer && static_cast<UINT_PTR>(p->id()) == wp) {
-                p->OnTimer();
-                return 0;
-            }
+        // A timer control's window timer runs on this window under the control's id.
+        if (const auto it = byId_.find(static_cast<UINT_PTR>(wp)); it != byId_.end()) {
+            it->second->OnTimer();
+            return 0;
+        }
         break;
     case WM_TIMECHANGE:
         for (const auto& p : peers_) p->OnClockSet();

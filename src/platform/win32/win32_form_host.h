@@ -58,7 +58,9 @@ private:
     Window& window_;
     HWND hwnd_ = nullptr;
     HWND toolTips_ = nullptr;
-    std::vector<std::unique_ptr<ControlPeer>> peers_;
+    std::vector<std::unique_ptr<ControlPeer>> peers_;  // definition order
+    std::map<UINT_PTR, ControlPeer*> byId_;
+    std::map<HWND, ControlPeer*> byHandle_;
     std::map<std::string, HFONT> fonts_;
     std::map<Color, HBRUSH> brushes_;
     bool destroying_ = false;

@@ -41,6 +41,12 @@ public:
     virtual void OnClockSet() {}
     // Can the keyboard focus go here (Tab order, the first focus)?
     virtual bool TakesFocus() const;
+    // The Tab key brings the focus here.
+    virtual void FocusByTab() { SetFocus(hwnd_); }
+    // Enter presses it.
+    virtual bool IsDefaultButton() const { return false; }
+    // Its list is dropped down: Esc and Enter are the list's.
+    virtual bool ListDropped() const { return false; }
     // Before the form's window goes: what the peer owns outside its child window.
     virtual void Release() {}
 

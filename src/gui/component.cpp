@@ -19,6 +19,12 @@ Component::Component(Window* owner, Kind kind, CommonDef def)
     if (kind_ != Kind::Window) owner_->Register(this);
 }
 
+// The controls of a form go before the Window part of it: the first of them to go takes the window's native
+// side down while every peer still has its component to hold on to.
+Component::~Component() {
+    if (kind_ != Kind::Window && owner_ != nullptr) owner_->Detach();
+}
+
 void Component::Touch() const {
     if (!owner_->loaded()) FatalError(kErrNotLoaded);
 }

@@ -59,7 +59,6 @@ enum class Prop {
     TipText,
     InTray,
     Checked,
-    Disabled,
     EscCloses
 };
 
@@ -83,7 +82,7 @@ public:
     Component(Window* owner, Kind kind, CommonDef def);
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
-    virtual ~Component() = default;
+    virtual ~Component();
 
     const std::string& name() const { return def_.name; }
     Kind kind() const { return kind_; }

@@ -78,21 +78,19 @@ int ComboBox::CurrentIndex() const {
     Touch();
     return index_;
 }
-void ComboBox::CurrentIndex(int v) {
+int ComboBox::Clamped(int v) const {
     const int count = static_cast<int>(design_.items.size());
-    if (v < 0 || count == 0)
-        v = -1;
-    else if (v >= count)
-        v = count - 1;
-    Set(index_, v, Prop::CurrentIndex);
+    if (v < 0 || count == 0) return -1;
+    return v >= count ? count - 1 : v;
 }
+void ComboBox::CurrentIndex(int v) { Set(index_, Clamped(v), Prop::CurrentIndex); }
 const std::vector<std::string>& ComboBox::Items() const {
     Touch();
     return design_.items;
 }
 void ComboBox::UserSelected(int index) {
     if (!window()->loaded()) return;
-    index_ = index;
+    index_ = Clamped(index);
     if (onSelChange) onSelChange();
 }
 void ComboBox::UserRightButtonUp() {
@@ -256,6 +254,11 @@ bool TrayIcon::InTray() const {
     return inTray_;
 }
 void TrayIcon::InTray(bool v) { Set(inTray_, v, Prop::InTray); }
+bool TrayIcon::CanShowBalloon() const {
+    Touch();
+    return inTray_ && !icon_.empty();
+}
+int TrayIcon::BalloonIconKind(int kind) { return kind >= 0 && kind <= 3 ? kind : 1; }
 void TrayIcon::UserEvent(int event, int x, int y) {
     if (!window()->loaded()) return;
     switch (event) {
@@ -297,25 +300,13 @@ bool MenuItem::Checked() const {
     return checked_;
 }
 void MenuItem::Checked(bool v) { Set(checked_, v, Prop::Checked); }
-bool MenuItem::Disabled() const {
-    Touch();
-    return disabledItem_;
-}
-void MenuItem::Disabled(bool v) { Set(disabledItem_, v, Prop::Disabled); }
-bool MenuItem::Visible() const {
-    Touch();
-    return shown_;
-}
-void MenuItem::Visible(bool v) { Set(shown_, v, Prop::Visible); }
 void MenuItem::UserChose() {
-    if (window()->loaded() && !disabledItem_ && onChosen) onChosen();
+    if (window()->loaded() && !RawDisabled() && onChosen) onChosen();
 }
 void MenuItem::Reset() {
-    Component::Reset();
+    Component::Reset();  // visible and disable from the definition's hidden and disabled
     caption_ = design_.caption;
     checked_ = design_.checked;
-    disabledItem_ = design_.disabled;
-    shown_ = !design_.hidden;
 }
 
 }  // namespace dida

@@ -115,6 +115,7 @@ public:
     int RawIndex() const { return index_; }
 
 private:
+    int Clamped(int index) const;
     ComboDef design_;
     int index_ = -1;
 };
@@ -277,6 +278,11 @@ public:
     void TipText(const std::string& v);
     bool InTray() const;
     void InTray(bool v);
+    // A balloon comes from an icon that is in the notification area; asking on a window that is not loaded
+    // is the fatal error, as for every operation of a control.
+    bool CanShowBalloon() const;
+    // Balloon icon kinds: 0 none, 1 information, 2 warning, 3 error; any other is taken as 1.
+    static int BalloonIconKind(int kind);
 
     std::function<void()> onClick;
     std::function<void()> onDblClick;
@@ -314,10 +320,11 @@ public:
     void Caption(const std::string& v);
     bool Checked() const;
     void Checked(bool v);
-    bool Disabled() const;
-    void Disabled(bool v);
-    bool Visible() const;
-    void Visible(bool v);
+    // The item's own names for the common visible / disable flags: one state, whichever name is used.
+    bool Disabled() const { return disable(); }
+    void Disabled(bool v) { disable(v); }
+    bool Visible() const { return visible(); }
+    void Visible(bool v) { visible(v); }
 
     std::function<void()> onChosen;
     void UserChose();
@@ -325,13 +332,11 @@ public:
     void Reset() override;
     std::string RawCaption() const { return caption_; }
     bool RawChecked() const { return checked_; }
-    bool RawDisabled() const { return disabledItem_; }
-    bool RawShown() const { return shown_; }
 
 private:
     MenuDef design_;
     std::string caption_;
-    bool checked_ = false, disabledItem_ = false, shown_ = true;
+    bool checked_ = false;
 };
 
 }  // namespace dida

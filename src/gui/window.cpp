@@ -1,9 +1,17 @@
 #include "gui/window.h"
 
+#include "gui/lifecycle.h"
+
 namespace dida {
 
 Window::Window(WindowDef def)
     : Component(this, Kind::Window, CommonDef{def.name, def.rect, def.visible, false, false}), design_(std::move(def)) {
+}
+
+Window::~Window() { Detach(); }
+
+void Window::Detach() {
+    if (lifeCycle_) lifeCycle_->Forget(*this);
 }
 
 std::vector<MenuItem*> Window::menuItems() const {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,22 +27,24 @@ struct WindowDef {
 
 enum class WindowState { NotLoaded, Loaded, Closing };
 
-class WindowPeer : public ComponentPeer {
-public:
-    // Every control now has its model state: build the native controls.
-    virtual void Activate() = 0;  // restore when minimised, otherwise bring to the front
-};
+class WindowLifeCycle;
 
 // A window: its definition, its components in definition order (the stacking order, bottom first) and
-// its life cycle. The typed forms of src/ui derive from it and declare their controls as members.
+// its state in the life cycle (gui/lifecycle.h). The typed forms of src/ui derive from it and declare their
+// controls as members.
 class Window : public Component {
 public:
     explicit Window(WindowDef def);
+    // A window that goes while it is loaded takes its native side with it, without events.
+    ~Window() override;
     const WindowDef& design() const { return design_; }
 
     WindowState state() const { return state_; }
     bool loaded() const { return state_ != WindowState::NotLoaded; }
     bool closing() const { return state_ == WindowState::Closing; }
+    // Which load this is, unique in the program: a queued close or a nested loop of an earlier load tells by
+    // it that the window it knew has gone.
+    std::uint64_t serial() const { return serial_; }
 
     const std::vector<Component*>& components() const { return components_; }
     std::vector<MenuItem*> menuItems() const;
@@ -57,23 +60,24 @@ public:
     std::function<void()> onSizeChanged;
     std::function<void()> onDestroying;
 
-    // Life cycle, driven by the desktop's LoadWindow / UnloadWindow.
-    void BeginLoad();      // every component back to its definition; loaded
-    void MarkClosing();    // UnloadWindow was called, the close is queued
-    void FinishDestroy();  // about-to-be-destroyed ran; components detached from their peers
-    void RaiseCreated();   // created, then position changed, then size changed, while still loaded
-    // A close request from the system or Esc: asks the close-query handler.
-    bool QueryClose();
-
-    WindowPeer* windowPeer() const { return static_cast<WindowPeer*>(peer()); }
-
 private:
     friend class Component;
+    friend class WindowLifeCycle;
     void Register(Component* c) { components_.push_back(c); }
+    // Driven by the life cycle only.
+    void BeginLoad();      // every component back to its definition; loaded
+    void MarkClosing();    // UnloadWindow was called, the close is queued
+    void FinishDestroy();  // not loaded; every component detached from its peer
+    void RaiseCreated();   // created, then position changed, then size changed, while still loaded
+    bool QueryClose();     // the close-query handler's answer; no handler allows the close
+    void Detach();         // the object goes: out of its life cycle
+
     WindowDef design_;
     WindowState state_ = WindowState::NotLoaded;
     std::vector<Component*> components_;
     bool escCloses_ = false;
+    WindowLifeCycle* lifeCycle_ = nullptr;  // while listed as open
+    std::uint64_t serial_ = 0;
 };
 
 }  // namespace dida

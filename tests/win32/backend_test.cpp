@@ -269,9 +269,9 @@ std::wstring MenuText(HMENU m, int pos) {
     return buf;
 }
 
-TEST(PopupMenu, FollowsTheItemsOfItsTopItem) {
+TEST_F(Backend, PopupMenuFollowsTheItemsOfItsTopItem) {
     MenuForm f;
-    f.BeginLoad();
+    ASSERT_TRUE(desk.LoadWindow(f));
     HMENU m = BuildPopupMenu(f, f.top);
     ASSERT_EQ(GetMenuItemCount(m), 4);  // 甲, 乙 ▸, separator, 丁: 丙 and what it opens are hidden
     EXPECT_EQ(MenuText(m, 0), L"甲");
@@ -295,9 +295,9 @@ TEST(PopupMenu, FollowsTheItemsOfItsTopItem) {
     DestroyMenu(o);
 }
 
-TEST(PopupMenu, ShowsTheStateOfTheMomentItIsBuilt) {
+TEST_F(Backend, PopupMenuShowsTheStateOfTheMomentItIsBuilt) {
     MenuForm f;
-    f.BeginLoad();
+    ASSERT_TRUE(desk.LoadWindow(f));
     f.a.Checked(true);
     f.s1.Checked(false);
     f.s2.Disabled(false);
@@ -602,7 +602,7 @@ TEST_F(Backend, ModalLoadDisablesTheOthersUntilItCloses) {
     TimerForm other, keptDisabled, modal;
     ASSERT_TRUE(desk.LoadWindow(other));
     ASSERT_TRUE(desk.LoadWindow(keptDisabled));
-    EnableWindow(desk.HandleOf(keptDisabled), FALSE);
+    keptDisabled.disable(true);  // the state the modal load remembers is the model's
     bool otherEnabledInside = true;
     int ticks = 0;
     modal.t.onTick = [&] {

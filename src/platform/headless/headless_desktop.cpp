@@ -65,7 +65,7 @@ HeadlessDesktop::HeadlessDesktop() {
     SetNow(42000.0);  // 2014-12-28 00:00, any fixed start keeps runs repeatable
 }
 
-HeadlessDesktop::~HeadlessDesktop() = default;
+HeadlessDesktop::~HeadlessDesktop() { windows_.ForgetAll(); }
 
 // ---------------------------------------------------------------- clocks
 
@@ -192,7 +192,7 @@ bool HeadlessDesktop::RunOne(std::int64_t upTo) {
 
 void HeadlessDesktop::Advance(std::int64_t ms) {
     const std::int64_t target = mono_ + std::max<std::int64_t>(ms, 0);
-    while (!quit_ && RunOne(target)) {
+    while (!Quit() && RunOne(target)) {
     }
     mono_ = std::max(mono_, target);
 }
@@ -200,7 +200,7 @@ void HeadlessDesktop::Advance(std::int64_t ms) {
 bool HeadlessDesktop::RunUntil(const std::function<bool()>& pred, std::int64_t limitMs) {
     const std::int64_t limit = mono_ + limitMs;
     while (!pred()) {
-        if (quit_ || !RunOne(limit)) {
+        if (Quit() || !RunOne(limit)) {
             if (pred()) return true;
             mono_ = std::max(mono_, limit);
             return pred();
@@ -210,7 +210,7 @@ bool HeadlessDesktop::RunUntil(const std::function<bool()>& pred, std::int64_t l
 }
 
 void HeadlessDesktop::RunPending() {
-    while (!quit_ && RunOne(mono_)) {
+    while (!Quit() && RunOne(mono_)) {
     }
 }
 
@@ -283,7 +283,7 @@ bool HeadlessDesktop::OpenDialog(CommonDlg& dialog) {
 
 // ---------------------------------------------------------------- windows
 
-void HeadlessDesktop::AttachPeers(Window& w) {
+bool HeadlessDesktop::CreateNative(Window& w) {
     auto& list = peersOf_[&w];
     auto attach = [&](Component& c) {
         peers_.push_back(std::make_unique<Peer>(*this, c));
@@ -296,72 +296,50 @@ void HeadlessDesktop::AttachPeers(Window& w) {
     for (Component* c : w.components())
         if (c->kind() == Kind::Timer && static_cast<Timer*>(c)->RawInterval() > 0)
             TimerChanged(*static_cast<Timer*>(c));
-}
-
-void HeadlessDesktop::DestroyNow(Window& w) {
-    if (!w.loaded()) return;
-    ++generation_[&w];
-    if (w.onDestroying) w.onDestroying();
-    for (Component* c : w.components())
-        if (c->kind() == Kind::Timer) timers_.erase(static_cast<Timer*>(c));
-    w.FinishDestroy();
-    auto it = peersOf_.find(&w);
-    if (it != peersOf_.end()) {
-        for (ComponentPeer* p : it->second)
-            std::erase_if(peers_, [p](const std::unique_ptr<ComponentPeer>& q) { return q.get() == p; });
-        peersOf_.erase(it);
-    }
-    if (&w == startWindow_) quit_ = true;
-}
-
-bool HeadlessDesktop::LoadWindow(Window& w, bool modal) {
-    if (w.loaded() && !w.closing()) return true;  // already open: activated, nothing created
-    if (w.closing()) DestroyNow(w);
-    w.BeginLoad();
-    AttachPeers(w);
-    w.RaiseCreated();
-    if (!modal || !w.loaded()) return true;
-
-    // The modal loop: every other top-level window of the program is disabled meanwhile.
-    std::vector<std::pair<Window*, bool>> others;
-    for (auto& [win, peers] : peersOf_)
-        if (win != &w && win->loaded()) others.emplace_back(win, win->RawDisabled());
-    for (auto& [win, was] : others) win->disable(true);
-    const std::uint64_t gen = generation_[&w];
-    auto open = [&] { return w.loaded() && generation_[&w] == gen; };
-    while (open() && !quit_) {
-        if (modalHook_) modalHook_(w);
-        if (!open()) break;
-        const auto next = NextEventTime();
-        if (!next)
-            throw UnexpectedDialog("modal window " + w.design().name + " waits with nothing that could close it");
-        RunOne(*next);
-    }
-    for (auto& [win, was] : others)
-        if (win->loaded()) win->disable(was);
     return true;
 }
 
-void HeadlessDesktop::UnloadWindow(Window& w) {
-    if (!w.loaded()) FatalError(kErrNoSuchWindow);
-    w.MarkClosing();
-    const std::uint64_t gen = generation_[&w];
-    PostMessage([this, &w, gen] {
-        if (w.closing() && generation_[&w] == gen) DestroyNow(w);
-    });
+void HeadlessDesktop::DestroyNative(Window& w) {
+    for (Component* c : w.components())
+        if (c->kind() == Kind::Timer) timers_.erase(static_cast<Timer*>(c));
+    auto it = peersOf_.find(&w);
+    if (it == peersOf_.end()) return;
+    for (ComponentPeer* p : it->second)
+        std::erase_if(peers_, [p](const std::unique_ptr<ComponentPeer>& q) { return q.get() == p; });
+    peersOf_.erase(it);
 }
+
+void HeadlessDesktop::ActivateNative(Window&) {}
+
+void HeadlessDesktop::PostClose(Window&, std::uint64_t serial) {
+    PostMessage([this, serial] { windows_.CloseArrived(serial); });
+}
+
+void HeadlessDesktop::RunNestedLoop(Window& modal, const std::function<bool()>& done) {
+    while (!done()) {
+        if (modalHook_) modalHook_(modal);
+        if (done()) break;
+        const auto next = NextEventTime();
+        if (!next)
+            throw UnexpectedDialog("modal window " + modal.design().name + " waits with nothing that could close it");
+        RunOne(*next);
+    }
+}
+
+bool HeadlessDesktop::LoadWindow(Window& w, bool modal) { return windows_.Load(w, modal); }
+
+void HeadlessDesktop::UnloadWindow(Window& w) { windows_.Unload(w); }
 
 // ---------------------------------------------------------------- the simulated user
 
 void HeadlessDesktop::RequestClose(Window& w) {
     if (!w.loaded()) return;
-    const std::uint64_t gen = generation_[&w];
-    if (w.QueryClose() && w.loaded() && generation_[&w] == gen) DestroyNow(w);
+    windows_.RequestClose(w);
     RunPending();
 }
 
 void HeadlessDesktop::PressEsc(Window& w) {
-    if (w.loaded() && w.EscCloses()) RequestClose(w);
+    if (windows_.EscPressed(w)) RunPending();
 }
 
 void HeadlessDesktop::TypeInto(EditBox& e, const std::string& text) {
@@ -548,15 +526,16 @@ std::vector<HeadlessDesktop::Playing> HeadlessDesktop::playing() const {
 
 bool HeadlessDesktop::ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,
                                   int timeoutMs) {
-    if (!icon.window()->loaded() || !icon.RawInTray() || icon.RawIcon().empty()) return false;
-    const int kind = iconKind >= 0 && iconKind <= 3 ? iconKind : 1;
-    balloons_.push_back(BalloonCall{mono_, icon.name(), title, text, kind, timeoutMs});
+    if (!icon.CanShowBalloon()) return false;
+    balloons_.push_back(BalloonCall{mono_, icon.name(), title, text, TrayIcon::BalloonIconKind(iconKind), timeoutMs});
     return true;
 }
 
-void HeadlessDesktop::PopupMenu(Window& owner, MenuItem& /*menu*/, std::optional<int>, std::optional<int>) {
-    if (!owner.loaded()) FatalError(kErrNotLoaded);
-    ++popups_;
+void HeadlessDesktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x, std::optional<int> y) {
+    std::vector<PopupEntry> entries = PopupOf(owner, menu);
+    // The menu's own loop: what is already queued runs while it is open.
+    popups_.push_back(PopupCall{mono_, owner.design().name, menu.name(), std::move(entries), x, y});
+    RunPending();
 }
 
 void HeadlessDesktop::SetScreen(int width, int height) {

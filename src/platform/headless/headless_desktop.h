@@ -14,6 +14,8 @@
 #include <variant>
 #include <vector>
 
+#include "gui/lifecycle.h"
+#include "gui/menu_tree.h"
 #include "platform/clock_timer.h"
 #include "platform/desktop.h"
 
@@ -100,6 +102,13 @@ struct BalloonCall {
     int timeout;
 };
 
+struct PopupCall {
+    std::int64_t atMs;
+    std::string owner, menu;          // the window's and the top item's names
+    std::vector<PopupEntry> entries;  // what the pop-up showed
+    std::optional<int> x, y;
+};
+
 struct SystemCall {
     enum class What { Shutdown, TurnOffMonitor, Delay } what;
     std::int64_t atMs;
@@ -121,7 +130,7 @@ struct FileAnswer {
     std::string path;
 };
 
-class HeadlessDesktop : public Desktop {
+class HeadlessDesktop : public Desktop, private NativeWindows {
 public:
     HeadlessDesktop();
     ~HeadlessDesktop() override;
@@ -190,8 +199,8 @@ public:
     void RemoveFile(const std::string& path);
     HeadlessRegistry& registry() { return registry_; }
     // Whether the program's start window has been destroyed (the message loop ends).
-    bool Quit() const { return quit_; }
-    void SetStartWindow(Window* w) { startWindow_ = w; }
+    bool Quit() const { return windows_.quitting(); }
+    void SetStartWindow(Window* w) { windows_.SetStartWindow(w); }
 
     // ---- records
     const std::vector<SoundCall>& sounds() const { return sounds_; }
@@ -200,7 +209,8 @@ public:
     const std::vector<DialogCall>& fileDialogs() const { return fileDialogs_; }
     const std::vector<BalloonCall>& balloons() const { return balloons_; }
     const std::vector<SystemCall>& systemCalls() const { return systemCalls_; }
-    int popupCount() const { return popups_; }
+    const std::vector<PopupCall>& popups() const { return popups_; }
+    int popupCount() const { return static_cast<int>(popups_.size()); }
     // Sounds the simulated device is still playing at this moment (looping chimes, the MP3 player, or the
     // fallback the MP3 player rings after a pass in which nothing could sound).
     struct Playing {
@@ -260,8 +270,13 @@ private:
     };
     class Peer;
     friend class Peer;
-    void AttachPeers(Window& w);
-    void DestroyNow(Window& w);
+    // The native half of the window life cycle: peers that record, timers on the virtual clock.
+    bool CreateNative(Window& w) override;
+    void DestroyNative(Window& w) override;
+    void ActivateNative(Window& w) override;
+    void PostClose(Window& w, std::uint64_t serial) override;
+    void RunNestedLoop(Window& modal, const std::function<bool()>& done) override;
+    void EndMessageLoop() override {}
     bool RunOne(std::int64_t upTo);  // runs the earliest due item ≤ upTo; false when none
     std::optional<std::int64_t> NextEventTime();
     std::int64_t DeliveryTime(const TimerEntry& e) const;
@@ -291,8 +306,6 @@ private:
     int screenW_ = 1920, screenH_ = 1080;
     std::string programDir_ = "C:\\Program Files\\嘀嗒", programFile_ = "DidaMiniClock.exe";
     std::map<std::string, std::vector<std::uint8_t>> files_;
-    Window* startWindow_ = nullptr;
-    bool quit_ = false;
 
     std::vector<SoundCall> sounds_;
     std::vector<MessageCall> messages_;
@@ -300,9 +313,8 @@ private:
     std::vector<DialogCall> fileDialogs_;
     std::vector<BalloonCall> balloons_;
     std::vector<SystemCall> systemCalls_;
-    int popups_ = 0;
+    std::vector<PopupCall> popups_;
     std::optional<Playing> midi_;
-    std::map<Window*, std::uint64_t> generation_;
     struct WavStream {
         Blob bytes;
         bool loop;
@@ -321,6 +333,8 @@ private:
     mutable std::optional<Mp3Player> mp3_;
     void CatchUpMp3() const;
     std::int64_t Mp3PassMs(const std::vector<std::string>& files) const;
+    // Last: it takes down the windows still open while everything above still lives.
+    WindowLifeCycle windows_{*this};
 };
 
 }  // namespace dida

@@ -39,39 +39,35 @@ Win32Desktop::Win32Desktop() {
 }
 
 Win32Desktop::~Win32Desktop() {
-    for (auto& [w, host] : hosts_) host->Destroy();
-    hosts_.clear();
+    windows_.ForgetAll();
     graveyard_.clear();
     if (hiddenOwner_) DestroyWindow(hiddenOwner_);
 }
 
+Win32Desktop::Busy::~Busy() {
+    if (--desk_.depth_ == 0) desk_.graveyard_.clear();
+}
+
 void Win32Desktop::DestroyAll() {
-    while (!hosts_.empty()) {
-        Window* w = &hosts_.begin()->second->window();
-        if (w->loaded()) {
-            DestroyNow(*w);
-        } else {
-            hosts_.begin()->second->Destroy();
-            hosts_.erase(hosts_.begin());
-        }
-    }
-    graveyard_.clear();
+    windows_.DestroyAll();
+    if (depth_ == 0) graveyard_.clear();
 }
 
 // ---------------------------------------------------------------- message loop
 
 void Win32Desktop::Dispatch(MSG& msg) {
+    // Counted before the keyboard rules too: Esc and Enter can close the window whose host handles them.
+    const Busy busy(*this);
     if (msg.message == WM_KEYDOWN) {
         HWND root = GetAncestor(msg.hwnd, GA_ROOT);
         for (auto& [w, host] : hosts_)
-            if (host->hwnd() == root && host->PreTranslate(msg)) return;
+            if (host->hwnd() == root) {
+                if (host->PreTranslate(msg)) return;
+                break;
+            }
     }
-    ++depth_;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
-    --depth_;
-    // Hosts of destroyed windows go once no procedure of theirs can still be on the stack.
-    if (depth_ == 0) graveyard_.clear();
 }
 
 int Win32Desktop::RunMessageLoop() {
@@ -174,24 +170,42 @@ bool Win32Desktop::OpenDialog(CommonDlg& dialog) {
 
 // ---------------------------------------------------------------- windows
 
-bool Win32Desktop::LoadWindow(Window& w, bool modal) {
-    if (w.loaded() && !w.closing()) {
-        if (FormHost* host = HostOf(w)) host->Activate();
-        return true;
-    }
-    if (w.closing()) DestroyNow(w);
-    w.BeginLoad();
+bool Win32Desktop::LoadWindow(Window& w, bool modal) { return windows_.Load(w, modal); }
+
+void Win32Desktop::UnloadWindow(Window& w) { windows_.Unload(w); }
+
+bool Win32Desktop::CreateNative(Window& w) {
     auto host = std::make_unique<FormHost>(*this, w);
     FormHost* raw = host.get();
     hosts_[&w] = std::move(host);
-    raw->Create();
-    w.RaiseCreated();
-    if (!modal || !w.loaded()) return true;
+    if (raw->Create()) return true;
+    raw->Destroy();
+    hosts_.erase(&w);
+    return false;
+}
 
-    const unsigned gen = generation_[&w];
-    const std::vector<HWND> disabled = DisableOthers(raw->hwnd());
+void Win32Desktop::DestroyNative(Window& w) {
+    auto it = hosts_.find(&w);
+    if (it == hosts_.end()) return;
+    std::unique_ptr<FormHost> host = std::move(it->second);
+    hosts_.erase(it);
+    host->Destroy();
+    graveyard_.push_back(std::move(host));
+    if (depth_ == 0) graveyard_.clear();
+}
+
+void Win32Desktop::ActivateNative(Window& w) {
+    if (FormHost* host = HostOf(w)) host->Activate();
+}
+
+void Win32Desktop::PostClose(Window& w, std::uint64_t serial) {
+    // Queued: the window goes after the running handler and whatever is already waiting.
+    if (HWND h = HandleOf(w)) PostMessageW(h, kUnloadMessage, static_cast<WPARAM>(serial), 0);
+}
+
+void Win32Desktop::RunNestedLoop(Window&, const std::function<bool()>& done) {
     MSG msg;
-    while (w.loaded() && generation_[&w] == gen) {
+    while (!done()) {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
         if (r == 0) {
             PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that owns it
@@ -200,42 +214,9 @@ bool Win32Desktop::LoadWindow(Window& w, bool modal) {
         if (r < 0) break;
         Dispatch(msg);
     }
-    Restore(disabled);
-    return true;
 }
 
-void Win32Desktop::UnloadWindow(Window& w) {
-    if (!w.loaded()) FatalError(kErrNoSuchWindow);
-    w.MarkClosing();
-    // Queued: the window goes after the running handler and whatever is already waiting.
-    if (HWND h = HandleOf(w)) PostMessageW(h, kUnloadMessage, 0, 0);
-}
-
-void Win32Desktop::UnloadArrived(Window& w) {
-    if (w.closing()) DestroyNow(w);
-}
-
-void Win32Desktop::RequestClose(Window& w) {
-    if (!w.loaded()) return;
-    const unsigned gen = generation_[&w];
-    if (w.QueryClose() && w.loaded() && generation_[&w] == gen) DestroyNow(w);
-}
-
-void Win32Desktop::DestroyNow(Window& w) {
-    if (!w.loaded()) return;
-    ++generation_[&w];
-    if (w.onDestroying) w.onDestroying();
-    auto it = hosts_.find(&w);
-    if (it != hosts_.end()) {
-        std::unique_ptr<FormHost> host = std::move(it->second);
-        hosts_.erase(it);
-        host->Destroy();
-        graveyard_.push_back(std::move(host));
-    }
-    w.FinishDestroy();
-    if (depth_ == 0) graveyard_.clear();
-    if (&w == startWindow_) PostQuitMessage(0);
-}
+void Win32Desktop::EndMessageLoop() { PostQuitMessage(0); }
 
 HWND Win32Desktop::HandleOf(const Window& w) const {
     const FormHost* host = HostOf(w);
@@ -315,15 +296,15 @@ void Win32Desktop::TurnOffMonitor() { win32::TurnOffMonitor(); }
 
 bool Win32Desktop::ShowBalloon(TrayIcon& icon, const std::string& title, const std::string& text, int iconKind,
                                int timeoutMs) {
-    (void)icon.InTray();  // the loaded check
-    return ShowTrayBalloon(icon, title, text, iconKind, timeoutMs);
+    if (!icon.CanShowBalloon()) return false;
+    return ShowTrayBalloon(icon, title, text, TrayIcon::BalloonIconKind(iconKind), timeoutMs);
 }
 
 void Win32Desktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x, std::optional<int> y) {
-    (void)menu.Caption();  // the loaded check
+    const std::vector<PopupEntry> entries = PopupOf(owner, menu);
     HWND h = HandleOf(owner);
     if (!h) return;
-    HMENU popup = BuildPopupMenu(owner, menu);
+    HMENU popup = BuildPopupMenu(entries);
     POINT pt{};
     GetCursorPos(&pt);
     const int px = x ? *x : pt.x + 3;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "gui/lifecycle.h"
 #include "platform/desktop.h"
 #include "platform/win32/win32_sound.h"
 
@@ -15,7 +16,7 @@ namespace dida::win32 {
 
 class FormHost;
 
-class Win32Desktop : public Desktop {
+class Win32Desktop : public Desktop, private NativeWindows {
 public:
     Win32Desktop();
     ~Win32Desktop() override;
@@ -23,13 +24,26 @@ public:
     Win32Desktop& operator=(const Win32Desktop&) = delete;
 
     // Destroying this window ends the message loop (WM_QUIT).
-    void SetStartWindow(Window* w) { startWindow_ = w; }
+    void SetStartWindow(Window* w) { windows_.SetStartWindow(w); }
     // The top-level loop: until WM_QUIT; returns its exit code.
     int RunMessageLoop();
     // At the end, while the windows' objects still live: every window still open is destroyed.
     void DestroyAll();
     // One message through the program's keyboard rules, then to its window.
     void Dispatch(MSG& msg);
+
+    // Held while a dispatch or a window procedure of ours runs: the hosts of windows destroyed meanwhile are
+    // deleted only when the outermost one has returned, never under a running member of theirs.
+    class Busy {
+    public:
+        explicit Busy(Win32Desktop& desk) : desk_(desk) { ++desk_.depth_; }
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        Win32Desktop& desk_;
+    };
 
     DateTime Now() override;
     std::int32_t TickCount() override;
@@ -67,29 +81,36 @@ public:
     bool ShutdownSystem(int mode, bool force = false) override;
     void TurnOffMonitor() override;
 
-    // ---- for the window peers and the tests
+    // ---- for the window hosts and the tests
+    WindowLifeCycle& windows() { return windows_; }
     HWND HandleOf(const Window& w) const;
     FormHost* HostOf(const Window& w) const;
-    // A close request from the system or the Esc key: the close-query handler decides.
-    void RequestClose(Window& w);
-    // The posted close of UnloadWindow arrived.
-    void UnloadArrived(Window& w);
     // The owner that keeps windows without a taskbar button off the taskbar.
     HWND HiddenOwner();
+    // Hosts of destroyed windows not deleted yet because a procedure of theirs may still be running.
+    std::size_t RetiredHosts() const { return graveyard_.size(); }
 
 private:
-    void DestroyNow(Window& w);
-    // Disables the program's enabled top-level windows but `except`; Restore gives each its state back.
+    // The native half of the window life cycle.
+    bool CreateNative(Window& w) override;
+    void DestroyNative(Window& w) override;
+    void ActivateNative(Window& w) override;
+    void PostClose(Window& w, std::uint64_t serial) override;
+    void RunNestedLoop(Window& modal, const std::function<bool()>& done) override;
+    void EndMessageLoop() override;
+
+    // Disables the program's enabled top-level windows natively, as a system dialog without an owner does;
+    // Restore gives each its state back.
     std::vector<HWND> DisableOthers(HWND except);
     static void Restore(const std::vector<HWND>& disabled);
 
     Win32Sound sound_;
-    Window* startWindow_ = nullptr;
     std::map<const Window*, std::unique_ptr<FormHost>> hosts_;
     std::vector<std::unique_ptr<FormHost>> graveyard_;
-    int depth_ = 0;                                 // dispatches on the stack
-    std::map<const Window*, unsigned> generation_;  // counts destructions, so a loop can tell its window went
+    int depth_ = 0;  // dispatches and window procedures on the stack
     HWND hiddenOwner_ = nullptr;
+    // Last: it takes down the windows still open while everything above still lives.
+    WindowLifeCycle windows_{*this};
 };
 
 // Shows the fatal box and ends the process with -1; installed at start.

@@ -23,6 +23,8 @@ LRESULT CALLBACK FormTrampoline(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* host = reinterpret_cast<FormHost*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     if (!host) return DefWindowProcW(h, msg, wp, lp);
     if (msg == WM_NCDESTROY) SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+    // Also a message sent from outside any dispatch of ours (another process, the system) may close the window.
+    const Win32Desktop::Busy busy(host->desktop());
     return host->Proc(h, msg, wp, lp);
 }
 
@@ -46,7 +48,7 @@ FormHost::FormHost(Win32Desktop& desk, Window& window) : desk_(desk), window_(wi
 
 FormHost::~FormHost() { Destroy(); }
 
-void FormHost::Create() {
+bool FormHost::Create() {
     const WindowDef& d = window_.design();
     const std::wstring cls = FormClassName(window_);
     RegisterFormClass(cls);
@@ -71,7 +73,7 @@ void FormHost::Create() {
     hwnd_ = CreateWindowExW(ex, cls.c_str(), Wide(d.caption).c_str(), style, r.x, r.y, r.w, r.h, owner, nullptr,
                             Instance(), this);
     applying_ = false;
-    if (!hwnd_) return;
+    if (!hwnd_) return false;
     window_.AttachPeer(this);
 
     if (!d.icon.empty()) {
@@ -104,6 +106,7 @@ void FormHost::Create() {
         if (GetActiveWindow() == hwnd_) FocusFirst();
     }
     if (window_.RawDisabled()) EnableWindow(hwnd_, FALSE);
+    return true;
 }
 
 void FormHost::Destroy() {
@@ -231,10 +234,7 @@ bool FormHost::PreTranslate(const MSG& msg) {
     const ControlPeer* focused = PeerOfHandle(focus);
     const bool droppedList = focused && focused->ListDropped();
     switch (msg.wParam) {
-    case VK_ESCAPE:
-        if (droppedList || !window_.loaded() || !window_.EscCloses()) return false;
-        desk_.RequestClose(window_);
-        return true;
+    case VK_ESCAPE: return !droppedList && desk_.windows().EscPressed(window_);
     case VK_RETURN:
         if (droppedList) return false;
         for (const auto& p : peers_) {
@@ -328,8 +328,8 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         // The whole bar is its caption: a double-click on it must not maximise it.
         if (wp == HTCAPTION && window_.design().dragAnywhere && window_.design().frame == Frame::None) return 0;
         break;
-    case WM_CLOSE: desk_.RequestClose(window_); return 0;
-    case kUnloadMessage: desk_.UnloadArrived(window_); return 0;
+    case WM_CLOSE: desk_.windows().RequestClose(window_); return 0;
+    case kUnloadMessage: desk_.windows().CloseArrived(static_cast<std::uint64_t>(wp)); return 0;
     case WM_WINDOWPOSCHANGED: {
         const LRESULT r = DefWindowProcW(self, msg, wp, lp);
         SyncModelRect();

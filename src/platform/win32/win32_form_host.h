@@ -16,20 +16,22 @@ namespace dida::win32 {
 
 class Win32Desktop;
 
-class FormHost : public WindowPeer {
+class FormHost : public ComponentPeer {
 public:
     FormHost(Win32Desktop& desk, Window& window);
     ~FormHost() override;
     FormHost(const FormHost&) = delete;
     FormHost& operator=(const FormHost&) = delete;
 
-    // Builds the native window and every control, starts the timers defined running, shows it.
-    void Create();
+    // Builds the native window and every control, starts the timers defined running, shows it. False when
+    // the system refused the window.
+    bool Create();
     // Destroys the native window and everything on it (timers, tray entries, GDI objects).
     void Destroy();
 
     void Changed(Prop prop) override;
-    void Activate() override;
+    // Restores a minimised window, otherwise brings it to the front.
+    void Activate();
 
     HWND hwnd() const { return hwnd_; }
     Window& window() const { return window_; }

@@ -1,51 +1,41 @@
 #include "platform/win32/win32_menu.h"
 
 #include <string>
-#include <vector>
 
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
 namespace {
 
-// Appends the items of one level, starting at `i`, to `menu`; returns the index after them.
-std::size_t AppendLevel(HMENU menu, const std::vector<MenuItem*>& items, std::size_t i, int level, UINT firstId) {
-    while (i < items.size() && items[i]->level() >= level) {
-        const MenuItem& item = *items[i];
-        if (item.level() > level) {  // deeper items under a hidden opener: not shown with it
-            ++i;
-            continue;
-        }
-        const std::size_t self = i++;
-        const bool opensSubmenu = i < items.size() && items[i]->level() > level;
-        if (!item.RawShown()) continue;
+void Append(HMENU menu, const std::vector<PopupEntry>& entries, UINT firstId) {
+    for (const PopupEntry& e : entries) {
+        const MenuItem& item = *e.item;
         const std::wstring caption = Wide(item.RawCaption());
         UINT flags = MF_STRING;
         if (item.RawChecked()) flags |= MF_CHECKED;
         if (item.RawDisabled()) flags |= MF_GRAYED;
-        if (opensSubmenu) {
+        if (e.opensSubmenu) {
             HMENU sub = CreatePopupMenu();
-            i = AppendLevel(sub, items, i, items[i]->level(), firstId);
+            Append(sub, e.submenu, firstId);
             AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
-        } else if (item.RawCaption() == "-") {
+        } else if (e.separator) {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         } else {
-            AppendMenuW(menu, flags, firstId + static_cast<UINT>(self), caption.c_str());
+            AppendMenuW(menu, flags, firstId + static_cast<UINT>(e.index), caption.c_str());
         }
     }
-    return i;
 }
 
 }  // namespace
 
-HMENU BuildPopupMenu(const Window& window, const MenuItem& top, UINT firstId) {
-    const std::vector<MenuItem*> items = window.menuItems();
+HMENU BuildPopupMenu(const std::vector<PopupEntry>& entries, UINT firstId) {
     HMENU menu = CreatePopupMenu();
-    std::size_t start = 0;
-    while (start < items.size() && items[start] != &top) ++start;
-    if (start + 1 < items.size() && items[start + 1]->level() > top.level())
-        AppendLevel(menu, items, start + 1, items[start + 1]->level(), firstId);
+    Append(menu, entries, firstId);
     return menu;
+}
+
+HMENU BuildPopupMenu(const Window& window, const MenuItem& top, UINT firstId) {
+    return BuildPopupMenu(PopupOf(window, top), firstId);
 }
 
 MenuItem* MenuItemOfCommand(const Window& window, UINT id, UINT firstId) {

@@ -52,7 +52,7 @@ public:
         if (!Shell_NotifyIconW(NIM_SETVERSION, &nid)) return false;
         nid = Record();
         nid.uFlags = NIF_INFO;
-        nid.dwInfoFlags = (kind >= 0 && kind <= 3) ? static_cast<DWORD>(kind) : NIIF_INFO;
+        nid.dwInfoFlags = static_cast<DWORD>(TrayIcon::BalloonIconKind(kind));
         nid.uTimeout = static_cast<UINT>(timeoutMs);
         CopyField(nid.szInfoTitle, title);
         CopyField(nid.szInfo, text);

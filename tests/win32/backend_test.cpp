@@ -621,6 +621,80 @@ TEST_F(Backend, ModalLoadDisablesTheOthersUntilItCloses) {
     Pump(desk, 30);
 }
 
+// A window class of the same name registered before the program's: its procedure refuses to create.
+LRESULT CALLBACK RefusingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return msg == WM_CREATE ? -1 : DefWindowProcW(h, msg, wp, lp);
+}
+
+struct RefusedForm : Window {
+    RefusedForm()
+        : Window(WindowDef{.name = "拒绝", .caption = "拒绝", .rect = {0, 0, 60, 40}, .visible = false, .icon = {}}),
+          label(this, CommonDef{"label", {0, 0, 40, 20}}, LabelDef{.caption = "x"}), t(this, "t", 50) {}
+    Label label;
+    Timer t;
+};
+
+TEST_F(Backend, AWindowTheSystemRefusesIsNotLoaded) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RefusingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Dida.拒绝";
+    ASSERT_NE(RegisterClassExW(&wc), 0);
+    RefusedForm f;
+    int created = 0, ticks = 0;
+    f.onCreated = [&] { ++created; };
+    f.t.onTick = [&] { ++ticks; };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_FALSE(desk.LoadWindow(f)) << attempt;
+        EXPECT_FALSE(f.loaded()) << attempt;
+        EXPECT_EQ(desk.HandleOf(f), nullptr) << attempt;
+    }
+    EXPECT_EQ(created, 0);
+    EXPECT_THROW((void)f.label.Caption(), FatalErrorRaised);
+    Pump(desk, 150);
+    EXPECT_EQ(ticks, 0);
+    UnregisterClassW(L"Dida.拒绝", GetModuleHandleW(nullptr));
+}
+
+TEST_F(Backend, AWindowObjectThatGoesTakesItsNativeWindowsWithIt) {
+    const std::vector<std::uint8_t> ico = MakeIco({{16, 32}});
+    HWND h = nullptr, tray = nullptr;
+    {
+        TrayForm f(AsBlob(ico));
+        ASSERT_TRUE(desk.LoadWindow(f));
+        h = desk.HandleOf(f);
+        tray = TrayWindowOf(f.tray);
+        ASSERT_TRUE(IsWindow(h));
+        ASSERT_TRUE(IsWindow(tray));
+    }
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_FALSE(IsWindow(tray));
+    // The desktop's own end (this fixture's) then finds nothing of it.
+}
+
+// Esc is handled before the message reaches a window procedure; the close it asks for may destroy the window
+// inside a nested loop of the close-query handler. The host that is handling Esc must outlive that.
+TEST_F(Backend, AHostOutlivesItsOwnKeyHandling) {
+    TimerForm f;
+    bool goneInside = false;
+    std::size_t retiredInside = 0;
+    f.onCloseQuery = [&] {
+        desk.UnloadWindow(f);
+        desk.ProcessEvents();  // the queued close comes through here
+        goneInside = !f.loaded();
+        retiredInside = desk.RetiredHosts();
+        return true;
+    };
+    ASSERT_TRUE(desk.LoadWindow(f));
+    f.EscCloses(true);
+    MSG esc{desk.HandleOf(f), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    desk.Dispatch(esc);
+    EXPECT_TRUE(goneInside);
+    EXPECT_EQ(retiredInside, 1u);        // kept while its keyboard rules were on the stack
+    EXPECT_EQ(desk.RetiredHosts(), 0u);  // deleted once the dispatch had returned
+}
+
 TEST_F(Backend, ProcessEventsLeavesTheQuitMessageQueued) {
     TimerForm f;
     int seen = 0;

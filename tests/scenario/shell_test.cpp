@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/program.h"
+#include "gui/menu_tree.h"
 #include "platform/headless/headless_desktop.h"
 
 namespace dida {
@@ -47,9 +48,46 @@ TEST_F(Shell, TrayDoubleClickTogglesAndShowItemOnlyShows) {
     EXPECT_TRUE(bar.visible());
 }
 
+// The pop-up as a list of lines: a submenu's items indented under it, "-" for a separator.
+void Describe(const std::vector<PopupEntry>& entries, const std::string& indent, std::vector<std::string>& out) {
+    for (const PopupEntry& e : entries) {
+        out.push_back(indent + (e.separator ? "-" : e.item->RawCaption()) + (e.opensSubmenu ? " >" : ""));
+        Describe(e.submenu, indent + "  ", out);
+    }
+}
+
 TEST_F(Shell, RightClickOnTheTrayPopsUpTheMenuOnce) {
     desk.TrayEvent(bar.托盘图标1, 2);
     EXPECT_EQ(desk.popupCount(), 1);
+    ASSERT_EQ(desk.popups().size(), 1u);
+    const PopupCall& shown = desk.popups()[0];
+    EXPECT_EQ(shown.owner, "主窗口");
+    EXPECT_EQ(shown.menu, "右键");
+    EXPECT_FALSE(shown.x || shown.y);  // at the cursor
+    std::vector<std::string> lines;
+    Describe(shown.entries, "", lines);
+    // After start-up no option has its check mark; the lines are the items of levels 1 and 2 in order.
+    const std::vector<std::string> want = {"显示界面",
+                                           "软件设置 >",
+                                           "  随系统启动",
+                                           "  气泡提醒",
+                                           "  -",
+                                           "  无操作时长鸣",
+                                           "  设置闹铃时长",
+                                           "  自定义闹铃音乐",
+                                           "  软件静音运行",
+                                           "  -",
+                                           "  全屏时屏蔽ESC",
+                                           "  关机前30秒提醒",
+                                           "辅助功能 >",
+                                           "  计时秒表",
+                                           "  开机时长",
+                                           "-",
+                                           "停止",
+                                           "-",
+                                           "关于",
+                                           "退出软件"};
+    EXPECT_EQ(lines, want);
 }
 
 TEST_F(Shell, CloseButtonWithNothingArmedClosesWithoutAQuestion) {

@@ -2,6 +2,7 @@
 // loaded check, window events, the registry rules — through the program's own windows and control names.
 #include <gtest/gtest.h>
 
+#include "gui/menu_tree.h"
 #include "platform/fatal.h"
 #include "platform/headless/headless_desktop.h"
 #include "ui/forms.h"
@@ -99,6 +100,47 @@ TEST_F(Model, WritingContentRaisesChangedButCurrentIndexRaisesNothing) {
     main.组合框声音.CurrentIndex(-7);
     EXPECT_EQ(main.组合框声音.CurrentIndex(), -1);
     EXPECT_EQ(main.组合框声音.Content(), "");
+}
+
+TEST_F(Model, ASelectionFromThePeerIsClampedAsTheProgramsIs) {
+    struct Row {
+        int picked;
+        int index;
+        const char* content;
+    } rows[] = {{3, 3, "音乐…"}, {99, 9, "关屏"}, {-5, -1, ""}, {10, 9, "关屏"}};
+    int raised = 0;
+    main.组合框声音.onSelChange = [&] { ++raised; };
+    for (const Row& r : rows) {
+        desk.Select(main.组合框声音, r.picked);
+        EXPECT_EQ(main.组合框声音.CurrentIndex(), r.index) << r.picked;
+        EXPECT_EQ(main.组合框声音.Content(), r.content) << r.picked;
+    }
+    EXPECT_EQ(raised, 4);
+}
+
+// A menu item's Disabled / Visible and the common disable / visible are one state: greying 停止 through
+// either name shows in the pop-up and stops its handler.
+TEST_F(Model, AMenuItemHasOneSetOfFlags) {
+    int stopped = 0;
+    main.停止.onChosen = [&] { ++stopped; };
+    auto shownGreyed = [&](const MenuItem& item) {
+        for (const PopupEntry& e : PopupOf(main, main.右键))
+            if (e.item == &item) return std::optional<bool>(e.item->RawDisabled());
+        return std::optional<bool>();
+    };
+    main.停止.disable(true);
+    EXPECT_TRUE(main.停止.Disabled());
+    EXPECT_EQ(shownGreyed(main.停止), std::optional<bool>(true));
+    desk.Choose(main.停止);
+    EXPECT_EQ(stopped, 0);
+    main.停止.Disabled(false);
+    EXPECT_FALSE(main.停止.disable());
+    desk.Choose(main.停止);
+    EXPECT_EQ(stopped, 1);
+    main.关于.visible(false);
+    EXPECT_FALSE(main.关于.Visible());
+    EXPECT_FALSE(shownGreyed(main.关于).has_value());  // not in the pop-up at all
+    EXPECT_FALSE(main.右键.visible());                 // defined hidden, under either name
 }
 
 TEST_F(Model, TypingPassesTheTimeFieldFilter) {

@@ -34,7 +34,8 @@ void 超级按钮1_Click(Program& p) {
 void 退出软件_Chosen(Program& p) { p.desk.UnloadWindow(p.main); }
 
 // Esc on the bar and a close request from the system take the same road as the close button, so an
-// armed reminder is never dropped without the question. The close itself is queued like every other.
+// armed reminder is never dropped without the question. Answering true lets the request itself destroy the
+// bar at once, right after this handler; the close queued by UnloadWindow then finds it gone.
 bool 主窗口_CloseQuery(Program& p) {
     if (!ConfirmLeaveWhileArmed(p)) return false;
     p.desk.UnloadWindow(p.main);

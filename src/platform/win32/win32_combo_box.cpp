@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_text.h"
 
@@ -88,6 +89,7 @@ private:
             try {
                 self->combo_.UserRightButtonUp();
             } catch (...) {
+                ReportStoppedException(L"combo box");
             }
             return r;
         }

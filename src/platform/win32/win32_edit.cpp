@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_text.h"
 
@@ -79,6 +80,7 @@ private:
             default: break;
             }
         } catch (...) {
+            ReportStoppedException(L"edit box");
         }
         return DefSubclassProc(h, msg, wp, lp);
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_menu.h"
@@ -283,6 +284,7 @@ LRESULT FormHost::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return Handle(msg, wp, lp);
     } catch (...) {
         // Nothing may cross into the system; a handler that failed has done what it could.
+        ReportStoppedException(L"window procedure");
         return DefWindowProcW(h, msg, wp, lp);
     }
 }

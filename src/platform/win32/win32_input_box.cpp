@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/dialog_rules.h"
+#include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
@@ -70,6 +71,7 @@ INT_PTR CALLBACK InputDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexc
         default: return FALSE;
         }
     } catch (...) {
+        ReportStoppedException(L"input box");
         return FALSE;
     }
 }

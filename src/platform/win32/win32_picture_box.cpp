@@ -8,6 +8,7 @@
 #include <vector>
 #include <gdiplus.h>
 
+#include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_libraries.h"
 
@@ -53,6 +54,7 @@ public:
             }
             if (msg == WM_NCHITTEST) return HTTRANSPARENT;
         } catch (...) {
+            ReportStoppedException(L"picture box");
         }
         return DefWindowProcW(h, msg, wp, lp);
     }

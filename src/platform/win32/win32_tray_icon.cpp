@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_names.h"
@@ -82,6 +83,7 @@ public:
             }
             if (msg == WM_QUERYENDSESSION) return TRUE;
         } catch (...) {
+            ReportStoppedException(L"tray icon");
         }
         return DefWindowProcW(h, msg, wp, lp);
     }

@@ -21,6 +21,7 @@
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_text.h"
 #include "ui/forms.h"
+#include "ui/media/media.h"
 
 namespace dida::win32 {
 namespace {
@@ -128,6 +129,17 @@ void Pump(Win32Desktop& desk, DWORD ms) {
             desk.Dispatch(msg);
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+// Runs the program's message handling until pred() holds or about `ms` milliseconds have passed.
+template <class Pred>
+bool PumpUntil(Win32Desktop& desk, Pred pred, DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        if (pred()) return true;
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+        Pump(desk, 20);
     }
 }
 
@@ -874,6 +886,102 @@ TEST_F(Backend, TheBarAsTheSystemSeesIt) {
     for (HWND h = GetWindow(host->HandleOf(m.时1), GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
         labelBelow |= h == host->HandleOf(m.标签设定);
     EXPECT_TRUE(labelBelow);
+    desk.UnloadWindow(m);
+    Pump(desk, 30);
+}
+
+// A pixel where two pictures of the same size differ, neither of them transparent there.
+struct PixelPair {
+    POINT at;
+    COLORREF a, b;
+};
+PixelPair WhereTheyDiffer(Blob a, Blob b) {
+    HBITMAP ba = BitmapFromBmp(a), bb = BitmapFromBmp(b);
+    HDC da = CreateCompatibleDC(nullptr), db = CreateCompatibleDC(nullptr);
+    HGDIOBJ oa = SelectObject(da, ba), ob = SelectObject(db, bb);
+    PixelPair found{{-1, -1}, 0, 0};
+    const COLORREF magenta = RGB(255, 0, 255);
+    for (int y = 0; y < 20 && found.at.x < 0; ++y)
+        for (int x = 0; x < 20 && found.at.x < 0; ++x) {
+            const COLORREF ca = GetPixel(da, x, y), cb = GetPixel(db, x, y);
+            if (ca != cb && ca != magenta && cb != magenta) found = {{x, y}, ca, cb};
+        }
+    SelectObject(da, oa);
+    SelectObject(db, ob);
+    DeleteDC(da);
+    DeleteDC(db);
+    DeleteObject(ba);
+    DeleteObject(bb);
+    return found;
+}
+
+HWND ToolTipOf(HWND owner) {
+    struct Ctx {
+        HWND owner, found;
+    } ctx{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            if (ClassOf(h) == TOOLTIPS_CLASSW && GetWindow(h, GW_OWNER) == c->owner) c->found = h;
+            return c->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+// Muted, the speaker button is natively disabled, and still the pointer over it shows the orange picture and
+// the tooltip "已设置为静音", as the start-up code sets them; moving away takes both back.
+TEST_F(Backend, TheMutedSpeakerIsDisabledYetShowsItsHoverPictureAndTooltip) {
+    MainForm m;
+    ASSERT_TRUE(desk.LoadWindow(m));
+    SuperBtn& speaker = m.超级按钮开始;
+    speaker.ToolTip("已设置为静音");
+    speaker.PicOut(media::kSpeakerCrossed);
+    speaker.PicIn(media::kSpeakerCrossedOrange);
+    speaker.disable(true);
+    HWND bar = desk.HandleOf(m);
+    HWND button = desk.HostOf(m)->HandleOf(speaker);
+    EXPECT_FALSE(IsWindowEnabled(button));
+
+    const PixelPair probe = WhereTheyDiffer(media::kSpeakerCrossed, media::kSpeakerCrossedOrange);
+    ASSERT_GE(probe.at.x, 0);
+    auto shown = [&] {
+        HDC dc = GetDC(button);
+        const COLORREF c = GetPixel(dc, probe.at.x, probe.at.y);
+        ReleaseDC(button, dc);
+        return c;
+    };
+    auto tipShows = [&](const wchar_t* text) {
+        HWND tip = ToolTipOf(bar);
+        return tip && IsWindowVisible(tip) && TextOf(tip) == text;
+    };
+    EXPECT_TRUE(PumpUntil(
+        desk, [&] { return shown() == probe.a; }, 2000))
+        << "the normal picture first";
+
+    RECT r;
+    GetWindowRect(button, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);  // a mouse move, as the system makes it
+    EXPECT_TRUE(PumpUntil(
+        desk, [&] { return shown() == probe.b; }, 3000))
+        << "the hover picture";
+    EXPECT_TRUE(PumpUntil(
+        desk, [&] { return tipShows(L"已设置为静音"); }, 4000))
+        << "the tooltip";
+
+    GetWindowRect(bar, &r);
+    SetCursorPos(r.left + 10, r.bottom + 200);  // off the bar
+    EXPECT_TRUE(PumpUntil(
+        desk, [&] { return shown() == probe.a; }, 3000))
+        << "the normal picture again";
+    EXPECT_TRUE(PumpUntil(
+        desk, [&] { return !tipShows(L"已设置为静音"); }, 4000))
+        << "the tooltip gone";
+
+    // Enabled again (mute off), it is an ordinary button.
+    speaker.disable(false);
+    EXPECT_TRUE(IsWindowEnabled(button));
     desk.UnloadWindow(m);
     Pump(desk, 30);
 }

@@ -15,6 +15,10 @@ namespace dida::win32 {
 namespace {
 
 constexpr int kFirstControlId = 1000;
+// Below the controls' ids, which are also their timers' ids.
+constexpr UINT_PTR kPointerPollTimer = 1;
+constexpr UINT kPointerPollMs = 100;
+constexpr UINT_PTR kToolTipSubclass = 8;
 
 LRESULT CALLBACK FormTrampoline(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
@@ -113,6 +117,7 @@ bool FormHost::Create() {
 void FormHost::Destroy() {
     if (destroying_ && !hwnd_) return;
     destroying_ = true;
+    pointerOn_ = nullptr;
     for (const auto& p : peers_) {
         p->Release();
         if (p->component().peer() == p.get()) p->component().AttachPeer(nullptr);
@@ -191,8 +196,57 @@ HWND FormHost::ToolTips() {
         toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                     Instance(), nullptr);
+        if (toolTips_)
+            SetWindowSubclass(toolTips_, &FormHost::ToolTipProc, kToolTipSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
     return toolTips_;
+}
+
+// The tooltip asks which window is under the pointer before it shows a tip. The system does not name a
+// disabled child there, so the tip of the disabled child the pointer is over would never show.
+LRESULT CALLBACK FormHost::ToolTipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    auto* self = reinterpret_cast<FormHost*>(ref);
+    if (msg == TTM_WINDOWFROMPOINT && lp && self->pointerOn_) {
+        RECT r;
+        GetWindowRect(self->pointerOn_->hwnd(), &r);
+        if (PtInRect(&r, *reinterpret_cast<const POINT*>(lp)))
+            return reinterpret_cast<LRESULT>(self->pointerOn_->hwnd());
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, &FormHost::ToolTipProc, kToolTipSubclass);
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+void FormHost::TrackDisabledPointer(bool moved) {
+    if (!hwnd_ || destroying_) return;
+    POINT screen{};
+    GetCursorPos(&screen);
+    ControlPeer* over = nullptr;
+    // Only while nothing of another window lies between the pointer and this one.
+    if (IsWindowVisible(hwnd_) && GetAncestor(WindowFromPoint(screen), GA_ROOT) == hwnd_) {
+        POINT pt = screen;
+        ScreenToClient(hwnd_, &pt);
+        HWND child = ChildWindowFromPointEx(hwnd_, pt, CWP_SKIPINVISIBLE);
+        ControlPeer* p = child != hwnd_ ? PeerOfHandle(child) : nullptr;
+        if (p && p->TracksPointerWhileDisabled() && !IsWindowEnabled(child)) over = p;
+    }
+    if (over != pointerOn_) {
+        if (pointerOn_) pointerOn_->PointerLeft();
+        pointerOn_ = over;
+        if (over) {
+            over->PointerEntered();
+            // Nothing tells this window when the pointer leaves the child for another window: it looks.
+            SetTimer(hwnd_, kPointerPollTimer, kPointerPollMs, nullptr);
+        } else {
+            KillTimer(hwnd_, kPointerPollTimer);
+        }
+    }
+    if (over && moved) {
+        // The tooltip learns of the pointer from the child's own messages, which a disabled child does not get.
+        POINT at = screen;
+        ScreenToClient(over->hwnd(), &at);
+        MSG m{over->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y), static_cast<DWORD>(GetMessageTime()), screen};
+        SendMessageW(ToolTips(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+    }
 }
 
 HFONT FormHost::FontOf(const Font& font) {
@@ -312,7 +366,16 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (ControlPeer* p = PeerOfHandle(di->hwndItem); p && p->OnDrawItem(*di)) return TRUE;
         break;
     }
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+        // WM_SETCURSOR comes from the child under the pointer too, also from a disabled one.
+        TrackDisabledPointer(true);
+        break;
     case WM_TIMER:
+        if (wp == kPointerPollTimer) {
+            TrackDisabledPointer(false);
+            return 0;
+        }
         // A timer control's window timer runs on this window under the control's id.
         if (const auto it = byId_.find(static_cast<UINT_PTR>(wp)); it != byId_.end()) {
             it->second->OnTimer();

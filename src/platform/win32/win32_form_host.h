@@ -53,6 +53,9 @@ public:
 
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    // The pointer over a disabled child, tracked here for it: entered, left, and (when it moved) its tooltip.
+    void TrackDisabledPointer(bool moved);
+    static LRESULT CALLBACK ToolTipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     void SyncModelRect();
     std::vector<ControlPeer*> TabStops() const;
 
@@ -67,7 +70,8 @@ private:
     std::map<Color, HBRUSH> brushes_;
     bool destroying_ = false;
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
-    bool applying_ = false;  // our own SetWindowPos: the model already has the new rectangle
+    bool applying_ = false;             // our own SetWindowPos: the model already has the new rectangle
+    ControlPeer* pointerOn_ = nullptr;  // the disabled child the pointer is over
     Rect lastRect_{};
 };
 

@@ -49,6 +49,11 @@ public:
     virtual bool ListDropped() const { return false; }
     // Before the form's window goes: what the peer owns outside its child window.
     virtual void Release() {}
+    // A natively disabled child gets no mouse input of its own; a peer that still shows the pointer over it
+    // (a hover picture, a tooltip) has the window host track the pointer for it and tell it.
+    virtual bool TracksPointerWhileDisabled() const { return false; }
+    virtual void PointerEntered() {}
+    virtual void PointerLeft() {}
 
 protected:
     virtual void OwnChanged(Prop /*prop*/) {}

@@ -12,8 +12,9 @@
 namespace dida::win32 {
 namespace {
 
-// Flat and frameless, drawn by us. A disabled one stays natively enabled so that its hover picture and
-// tooltip still show (the muted speaker relies on both); the model ignores its clicks.
+// Flat and frameless, drawn by us. A disabled one is natively disabled too (a screen reader announces it as
+// such); its hover picture and tooltip still show, the window host tracking the pointer for it (the muted
+// speaker relies on both).
 class SuperBtnPeer : public ControlPeer {
 public:
     SuperBtnPeer(FormHost& h, SuperBtn& b, int id) : ControlPeer(h, b, id), button_(b) {}
@@ -75,7 +76,18 @@ public:
         return true;
     }
     bool TakesFocus() const override { return ControlPeer::TakesFocus() && !button_.RawDisabled(); }
-    bool hover() const { return hover_; }
+    bool TracksPointerWhileDisabled() const override { return true; }
+    void PointerEntered() override {
+        if (hover_) return;
+        hover_ = true;
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        PlayClickSound();
+    }
+    void PointerLeft() override {
+        if (!hover_) return;
+        hover_ = false;
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
 
 protected:
     void OwnChanged(Prop p) override {
@@ -93,7 +105,10 @@ protected:
             SendMessageW(host_.ToolTips(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
         }
     }
-    void ApplyDisabled() override { InvalidateRect(hwnd_, nullptr, TRUE); }
+    void ApplyDisabled() override {
+        ControlPeer::ApplyDisabled();
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
 
 private:
     void FreePictures() {
@@ -111,17 +126,12 @@ private:
         switch (msg) {
         case WM_MOUSEMOVE:
             if (!self->hover_) {
-                self->hover_ = true;
                 TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, h, 0};
                 TrackMouseEvent(&tme);
-                InvalidateRect(h, nullptr, TRUE);
-                PlayClickSound();
+                self->PointerEntered();
             }
             break;
-        case WM_MOUSELEAVE:
-            self->hover_ = false;
-            InvalidateRect(h, nullptr, TRUE);
-            break;
+        case WM_MOUSELEAVE: self->PointerLeft(); break;
         case WM_LBUTTONDBLCLK:
             // An owner-drawn button reports a quick second press as a double-click, not a click.
             return DefSubclassProc(h, WM_LBUTTONDOWN, wp, lp);

@@ -13,6 +13,9 @@
 //   settext X Y TEXT              sets it
 //   select X Y INDEX              CB_SETCURSEL, then the selection-change notification to the parent
 //   click X Y                     a left click on the child at that client point
+//   enabled X Y                   1 when the child at that client point is enabled, 0 when not
+//   tooltip-wait TEXT [ms]        until a tooltip or balloon shows TEXT
+//   tooltip-gone TEXT [ms]        until none shows TEXT
 //   tray MSG                      the tray callback with that mouse message (dblclk, lup, ldown, rup, rdown,
 //                                 move or a number) to the program's tray window
 //   taskbar-created               broadcasts the shell's "TaskbarCreated"
@@ -23,6 +26,7 @@
 //   msgbox-text | msgbox-title | msgbox-buttons
 //   msgbox-answer ID              presses the button with that id (IDOK 1, IDYES 6, IDNO 7 …)
 //   menu-wait [ms]                until a pop-up menu is up
+//   menu-gone [ms]                until no pop-up menu is up
 //   menu-keys KEY…                keys to the pop-up menu: down up left right enter esc, or a character
 //   menu-choose N                 the Nth selectable item of the open menu (1-based)
 //   reg-read HIVE KEY NAME        a value: text as it is, a number in decimal, bytes in hex
@@ -175,6 +179,13 @@ std::vector<HWND> TopWindows(const wchar_t* cls, bool visibleOnly) {
         },
         reinterpret_cast<LPARAM>(&ctx));
     return ctx.found;
+}
+
+// A tooltip showing that text now: the program's own, or a balloon the shell shows for it.
+bool ToolTipShows(const std::wstring& text) {
+    for (HWND h : TopWindows(L"tooltips_class32", true))
+        if (TextOf(h) == text) return true;
+    return false;
 }
 
 HWND MessageBoxWindow() {
@@ -612,6 +623,16 @@ int Run(const Args& a) {
     }
     if (c == L"select") return Select(a);
     if (c == L"click") return Click(a);
+    if (c == L"enabled") {
+        const bool v = IsWindowEnabled(NeedChildAt(a)) != 0;
+        Print(v ? L"1" : L"0");
+        return 0;
+    }
+    if (c == L"tooltip-wait" || c == L"tooltip-gone") {
+        if (a.size() < 2) Usage();
+        const bool want = c == L"tooltip-wait";
+        return WaitFor(a.Int(2, kDefaultWait), [&] { return ToolTipShows(a[1]) == want; }) ? 0 : 1;
+    }
     if (c == L"tray") return Tray(a);
     if (c == L"taskbar-created") return TaskbarCreated();
     if (c == L"tray-icons") return TrayIcons();
@@ -634,6 +655,7 @@ int Run(const Args& a) {
     if (c == L"msgbox-buttons") return MsgboxButtons();
     if (c == L"msgbox-answer") return MsgboxAnswer(a);
     if (c == L"menu-wait") return WaitFor(a.Int(1, kDefaultWait), [] { return MenuWindow() != nullptr; }) ? 0 : 1;
+    if (c == L"menu-gone") return WaitFor(a.Int(1, kDefaultWait), [] { return MenuWindow() == nullptr; }) ? 0 : 1;
     if (c == L"menu-keys") return MenuKeys(a);
     if (c == L"menu-choose") return MenuChoose(a);
     if (c == L"reg-read") return RegRead(a);

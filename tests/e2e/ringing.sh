@@ -122,6 +122,16 @@ status_flashes() {
     echo "$red $black"
 }
 
+# wait_text_prefix X Y PREFIX TIMEOUT_MS — until the control at that point shows a text beginning with PREFIX
+wait_text_prefix() {
+    local end=$(($(now_ms) + $4))
+    while :; do
+        case "$(driver text "$1" "$2" 2>/dev/null)" in "$3"*) return 0 ;; esac
+        (($(now_ms) < end)) || return 1
+        sleep 0.03
+    done
+}
+
 # wait_text X Y WANT TIMEOUT_MS — until the control at that point shows WANT
 wait_text() {
     local end=$(($(now_ms) + $4))

@@ -1,6 +1,7 @@
 # The "关机" action at the end of a countdown: Wine ends the session of the prefix, the program with it.
 # That would take the whole bench down, so this test runs in a copy of the prefix.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/ringing.sh"
 shared_prefix=$WINEPREFIX
 throwaway=$(bench_throwaway_prefix) || { fail "a copy of the prefix"; e2e_finish; }
 e2e_on_finish 'WINEPREFIX=$shared_prefix; bench_drop_prefix "$throwaway"'
@@ -14,9 +15,7 @@ check "minutes set" driver settext 108 10 0
 check "seconds set" driver settext 144 10 5
 check "关机 chosen" driver select 213 10 7
 armed_at=$(date +%s%N)
-sleep 0.3
-remaining=$(driver text 60 10)
-check "armed: the bar shows the time left ($remaining)" test "${remaining#剩余：}" != "$remaining"
+check "armed: the bar shows the time left" wait_text_prefix 60 10 "剩余：" 3000
 shot armed
 if dida_wait_exit 1; then fail "the program ended before the countdown did"; fi
 if dida_wait_exit 20; then

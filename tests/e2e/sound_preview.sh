@@ -4,7 +4,7 @@ source "$(dirname "$0")/ringing.sh"
 sink_private
 driver reg-delete HKCU 'Software\TORV' 2>/dev/null
 dida_start
-sleep 0.3
+sink_wait_still 300 3000 >/dev/null
 check_eq "nothing played at start" 0 "$(sink_size)"
 
 check "嘀嗒叫 chosen" driver select 213 10 0

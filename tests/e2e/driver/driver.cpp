@@ -25,10 +25,11 @@
 //   msgbox-wait [ms]              until a message box is up; prints its caption
 //   msgbox-text | msgbox-title | msgbox-buttons
 //   msgbox-answer ID              presses the button with that id (IDOK 1, IDYES 6, IDNO 7 …)
-//   menu-wait [ms]                until a pop-up menu is up
+//   msgbox-gone [ms]              until no message box is up
+//   menu-wait [ms] [n]            until a pop-up menu is up (n pop-ups: with n - 1 submenus open)
 //   menu-gone [ms]                until no pop-up menu is up
 //   menu-keys KEY…                keys to the pop-up menu: down up left right enter esc, or a character
-//   menu-choose N                 the Nth selectable item of the open menu (1-based)
+//   menu-choose N                 the Nth selectable item of the open menu (1-based), then until the menu is gone
 //   reg-read HIVE KEY NAME        a value: text as it is, a number in decimal, bytes in hex
 //   reg-write HIVE KEY NAME TEXT  writes a REG_SZ
 //   reg-delete HIVE KEY [NAME]    the value, or without NAME the key with everything below it
@@ -193,9 +194,14 @@ HWND MessageBoxWindow() {
     return boxes.empty() ? nullptr : boxes.front();
 }
 
+// The pop-up menus that are up, the topmost (an open submenu) first.
+std::vector<HWND> MenuWindows() { return TopWindows(L"#32768", true); }
+
+// The first pop-up of an open menu: it lives until the whole menu closes, while a submenu's window goes when
+// the submenu closes and takes the keys still waiting for it along.
 HWND MenuWindow() {
-    const std::vector<HWND> menus = TopWindows(L"#32768", true);
-    return menus.empty() ? nullptr : menus.front();
+    const std::vector<HWND> menus = MenuWindows();
+    return menus.empty() ? nullptr : menus.back();
 }
 
 HWND TrayWindow() {
@@ -394,11 +400,13 @@ WPARAM KeyOf(const std::wstring& k) {
     return 0;
 }
 
-void MenuKey(HWND menu, WPARAM vk) {
-    // The menu's own loop reads the keys from the queue of the program's thread.
-    PostMessageW(menu, WM_KEYDOWN, vk, 1);
-    PostMessageW(menu, WM_KEYUP, vk, 0xC0000001);
+// False when the menu has closed meanwhile: the key reached nothing.
+bool MenuKey(HWND menu, WPARAM vk) {
+    // The menu's own loop reads the keys from the queue of the program's thread, whichever of its pop-ups
+    // they are posted to.
+    if (!PostMessageW(menu, WM_KEYDOWN, vk, 1) || !PostMessageW(menu, WM_KEYUP, vk, 0xC0000001)) return false;
     Pump(60);
+    return true;
 }
 
 HWND NeedMenu() {
@@ -412,7 +420,11 @@ HWND NeedMenu() {
 
 int MenuKeys(const Args& a) {
     HWND menu = NeedMenu();
-    for (std::size_t i = 1; i < a.size(); ++i) MenuKey(menu, KeyOf(a[i]));
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        if (MenuKey(menu, KeyOf(a[i]))) continue;
+        Error(L"the menu closed before the key " + a[i]);
+        return 1;
+    }
     return 0;
 }
 
@@ -420,11 +432,18 @@ int MenuChoose(const Args& a) {
     const long n = a.Int(1, 0);
     if (n < 1) Usage();
     HWND menu = NeedMenu();
-    // A menu opened by the program has no item chosen: the first Down picks the first item, and Down
-    // steps over separators and greyed items.
-    for (long i = 0; i < n; ++i) MenuKey(menu, VK_DOWN);
-    MenuKey(menu, VK_RETURN);
-    return 0;
+    // Home picks the first item whatever the menu opened with; Down steps over separators (not over greyed
+    // items).
+    bool reached = MenuKey(menu, VK_HOME);
+    for (long i = 1; i < n && reached; ++i) reached = MenuKey(menu, VK_DOWN);
+    if (!reached || !MenuKey(menu, VK_RETURN)) {
+        Error(L"the menu closed before the choice");
+        return 1;
+    }
+    // The choice is made when the menu has gone; an item that opens a submenu leaves it up.
+    if (WaitFor(kDefaultWait, [] { return MenuWindow() == nullptr; })) return 0;
+    Error(L"the menu is still up: the item was not chosen");
+    return 1;
 }
 
 int RegRead(const Args& a) {
@@ -654,7 +673,12 @@ int Run(const Args& a) {
     }
     if (c == L"msgbox-buttons") return MsgboxButtons();
     if (c == L"msgbox-answer") return MsgboxAnswer(a);
-    if (c == L"menu-wait") return WaitFor(a.Int(1, kDefaultWait), [] { return MenuWindow() != nullptr; }) ? 0 : 1;
+    if (c == L"msgbox-gone")
+        return WaitFor(a.Int(1, kDefaultWait), [] { return MessageBoxWindow() == nullptr; }) ? 0 : 1;
+    if (c == L"menu-wait") {
+        const std::size_t count = static_cast<std::size_t>(a.Int(2, 1));
+        return WaitFor(a.Int(1, kDefaultWait), [&] { return MenuWindows().size() >= count; }) ? 0 : 1;
+    }
     if (c == L"menu-gone") return WaitFor(a.Int(1, kDefaultWait), [] { return MenuWindow() == nullptr; }) ? 0 : 1;
     if (c == L"menu-keys") return MenuKeys(a);
     if (c == L"menu-choose") return MenuChoose(a);

@@ -301,7 +301,7 @@ bool HeadlessDesktop::CreateNative(Window& w) {
 
 void HeadlessDesktop::DestroyNative(Window& w) {
     for (Component* c : w.components())
-        if (c->kind() == Kind::Timer) timers_.erase(static_cast<Timer*>(c));
+        if (c->kind() == Kind::Timer) timers_.erase(c);
     auto it = peersOf_.find(&w);
     if (it == peersOf_.end()) return;
     for (ComponentPeer* p : it->second)

@@ -291,7 +291,8 @@ private:
     std::function<int(std::int64_t)> lateness_;
     std::function<bool(std::int64_t)> drop_;
     double slowdown_ = 1.0;
-    std::map<Timer*, TimerEntry> timers_;
+    // By component: a window that goes while loaded takes its timers out after their Timer parts have gone.
+    std::map<const Component*, TimerEntry> timers_;
     std::deque<Posted> posted_;
     std::uint64_t seq_ = 0;
     std::vector<std::unique_ptr<ComponentPeer>> peers_;

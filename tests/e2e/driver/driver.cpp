@@ -400,11 +400,21 @@ WPARAM KeyOf(const std::wstring& k) {
     return 0;
 }
 
-// False when the menu has closed meanwhile: the key reached nothing.
+// False when the menu had closed before the key: it reached nothing.
 bool MenuKey(HWND menu, WPARAM vk) {
     // The menu's own loop reads the keys from the queue of the program's thread, whichever of its pop-ups
     // they are posted to.
-    if (!PostMessageW(menu, WM_KEYDOWN, vk, 1) || !PostMessageW(menu, WM_KEYUP, vk, 0xC0000001)) return false;
+    if (vk == VK_RETURN) {
+        // The loop chooses on the character Enter makes, which the program's thread would derive from a
+        // posted key press through its keyboard state; right after the program's windows were activated again
+        // (a message box closed) that character did not always come. The character itself is what chooses.
+        if (!PostMessageW(menu, WM_CHAR, L'\r', 1)) return false;
+    } else {
+        if (!PostMessageW(menu, WM_KEYDOWN, vk, 1)) return false;
+        // The key may already have closed the menu (the program runs meanwhile): then its release has no
+        // window to go to, and needs none.
+        PostMessageW(menu, WM_KEYUP, vk, 0xC0000001);
+    }
     Pump(60);
     return true;
 }
@@ -677,9 +687,18 @@ int Run(const Args& a) {
         return WaitFor(a.Int(1, kDefaultWait), [] { return MessageBoxWindow() == nullptr; }) ? 0 : 1;
     if (c == L"menu-wait") {
         const std::size_t count = static_cast<std::size_t>(a.Int(2, 1));
-        return WaitFor(a.Int(1, kDefaultWait), [&] { return MenuWindows().size() >= count; }) ? 0 : 1;
+        if (WaitFor(a.Int(1, kDefaultWait), [&] { return MenuWindows().size() >= count; })) return 0;
+        if (a.Int(1, kDefaultWait) > 0)
+            Error(L"menu-wait: " + std::to_wstring(MenuWindows().size()) + L" pop-ups up, waited for " +
+                  std::to_wstring(count));
+        return 1;
     }
-    if (c == L"menu-gone") return WaitFor(a.Int(1, kDefaultWait), [] { return MenuWindow() == nullptr; }) ? 0 : 1;
+    if (c == L"menu-gone") {
+        if (WaitFor(a.Int(1, kDefaultWait), [] { return MenuWindow() == nullptr; })) return 0;
+        if (a.Int(1, kDefaultWait) > 0)
+            Error(L"menu-gone: still " + std::to_wstring(MenuWindows().size()) + L" pop-ups up");
+        return 1;
+    }
     if (c == L"menu-keys") return MenuKeys(a);
     if (c == L"menu-choose") return MenuChoose(a);
     if (c == L"reg-read") return RegRead(a);

@@ -42,10 +42,14 @@ private:
     HANDLE h_;
 };
 
+// The program only reads its sounds, and only for a moment: the user may rename, move or delete the music
+// while it rings (Explorer must not answer "in use"); the next pass then finds it gone.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& utf8Name) {
     if (utf8Name.empty()) return std::nullopt;
-    HANDLE f = CreateFileW(Wide(utf8Name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileW(Wide(utf8Name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return std::nullopt;
     std::optional<std::vector<std::uint8_t>> result;
     LARGE_INTEGER size{};
@@ -88,8 +92,8 @@ constexpr std::size_t kProbeBytes = std::size_t(1) << 20;
 // read. A directory or a wildcard does not open as a file, so it cannot sound.
 bool Mp3FilePlayable(const std::string& utf8Name) {
     if (utf8Name.empty()) return false;
-    HANDLE f = CreateFileW(Wide(utf8Name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileW(Wide(utf8Name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     bool playable = false;
     LARGE_INTEGER size{};

@@ -14,6 +14,7 @@
 
 #include "mediagen/formats.h"
 #include "mediagen/mediagen.h"
+#include "ui/art/picture_files.h"
 #include "ui/media/media.h"
 
 namespace dida {
@@ -418,7 +419,7 @@ TEST(MediaAnimations, LzwRoundTripsAtItsLimits) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto decoded = LzwDecode(mediagen::LzwEncode(c.input, c.minCodeSize), c.minCodeSize, c.input.size());
+        const auto decoded = LzwDecode(art::LzwEncode(c.input, c.minCodeSize), c.minCodeSize, c.input.size());
         ASSERT_TRUE(decoded.has_value());
         EXPECT_TRUE(*decoded == c.input);
     }

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "detmath.h"
+#include "ui/art/detmath.h"
 #include "formats.h"
 #include "mediagen.h"
-#include "raster.h"
+#include "ui/art/raster.h"
 
 namespace dida::mediagen {
 namespace {

@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/art/art.h"
+
 namespace dida::mediagen {
 
-using Bytes = std::vector<std::uint8_t>;
+// The pictures, their file formats and the painter are the program's own (src/ui/art).
+using namespace art;
 
 struct MediaItem {
     std::string fileName;  // under src/ui/media/
@@ -21,13 +24,6 @@ Bytes TickTockSound();   // "嘀嗒叫"
 Bytes CuckooSound();     // "布谷鸟"
 Bytes WindChimeSound();  // "风铃响"
 Bytes ClickSound();      // the picture buttons' click
-
-// Speaker pictures.
-Bytes SpeakerPicture(bool waves, bool orange);
-
-// Stopwatch animations.
-enum class Mood { Idle, Running, Faster, Slower, Same };
-Bytes StopwatchAnimation(Mood mood);
 
 // The program's icon.
 Bytes AppIcon();

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "detmath.h"
+#include "ui/art/detmath.h"
 #include "formats.h"
 #include "mediagen.h"
 

@@ -1,9 +1,9 @@
-#include "raster.h"
+#include "ui/art/raster.h"
 
 #include <algorithm>
 #include <map>
 
-namespace dida::mediagen {
+namespace dida::art {
 
 Color Hex(unsigned rgb, double alpha) {
     return {((rgb >> 16) & 0xFFu) / 255.0, ((rgb >> 8) & 0xFFu) / 255.0, (rgb & 0xFFu) / 255.0, alpha};
@@ -153,9 +153,9 @@ std::vector<std::uint8_t> MapToPalette(const std::vector<Rgb>& pixels, const std
     return out;
 }
 
-}  // namespace dida::mediagen
+}  // namespace dida::art
 
-namespace dida::mediagen {
+namespace dida::art {
 
 double PolygonSdf(double x, double y, const std::vector<Vec>& v) {
     const std::size_t n = v.size();
@@ -233,4 +233,4 @@ void Painter::Stroke(const std::vector<Vec>& points, double r, const Color& colo
         color, cx, cy, reach);
 }
 
-}  // namespace dida::mediagen
+}  // namespace dida::art

@@ -4,7 +4,7 @@
 // their last bits between those platforms; one such bit can move a rounded sample or pixel.
 #include <cmath>
 
-namespace dida::mediagen {
+namespace dida::art {
 
 inline constexpr double kPi = 3.14159265358979323846;
 
@@ -46,4 +46,4 @@ inline double SmoothStep(double a, double b, double v) {
     return t * t * (3 - 2 * t);
 }
 
-}  // namespace dida::mediagen
+}  // namespace dida::art

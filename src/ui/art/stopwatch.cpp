@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "detmath.h"
-#include "formats.h"
-#include "mediagen.h"
-#include "raster.h"
+#include "ui/art/detmath.h"
+#include "ui/art/picture_files.h"
+#include "ui/art/art.h"
+#include "ui/art/raster.h"
 
-namespace dida::mediagen {
+namespace dida::art {
 namespace {
 
 // The face and pose of one frame, in the 100 x 100 design space.
@@ -304,14 +304,15 @@ std::vector<Rgb> Frame(Mood mood, int size, int frame, int frames) {
 
 }  // namespace
 
-Bytes StopwatchAnimation(Mood mood) {
+Bytes StopwatchAnimation(Mood mood, int dpi) {
     const Frames format = FramesOf(mood);
+    const int size = ScaledLength(format.size, dpi);
     std::vector<std::vector<Rgb>> pictures;
-    for (int f = 0; f < format.frames; ++f) pictures.push_back(Frame(mood, format.size, f, format.frames));
+    for (int f = 0; f < format.frames; ++f) pictures.push_back(Frame(mood, size, f, format.frames));
     const std::vector<Rgb> palette = PopularPalette(pictures, {{255, 255, 255}}, 256);
     std::vector<GifFrame> frames;
     for (const auto& picture : pictures) frames.push_back({MapToPalette(picture, palette), format.delayCs});
-    return GifFile(format.size, format.size, palette, frames);
+    return GifFile(size, size, palette, frames);
 }
 
-}  // namespace dida::mediagen
+}  // namespace dida::art

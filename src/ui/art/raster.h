@@ -6,10 +6,10 @@
 #include <functional>
 #include <vector>
 
-#include "detmath.h"
-#include "formats.h"
+#include "ui/art/detmath.h"
+#include "ui/art/picture_files.h"
 
-namespace dida::mediagen {
+namespace dida::art {
 
 struct Color {
     double r = 0, g = 0, b = 0, a = 1;  // 0..1, not premultiplied
@@ -62,9 +62,9 @@ std::vector<Rgb> PopularPalette(const std::vector<std::vector<Rgb>>& pictures, c
                                 std::size_t maxColors);
 std::vector<std::uint8_t> MapToPalette(const std::vector<Rgb>& pixels, const std::vector<Rgb>& palette);
 
-}  // namespace dida::mediagen
+}  // namespace dida::art
 
-namespace dida::mediagen {
+namespace dida::art {
 
 // Distance to a closed polygon (any simple outline), negative inside.
 double PolygonSdf(double x, double y, const std::vector<Vec>& outline);
@@ -97,4 +97,4 @@ private:
     Placement p_;
 };
 
-}  // namespace dida::mediagen
+}  // namespace dida::art

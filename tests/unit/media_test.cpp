@@ -16,6 +16,7 @@
 #include "mediagen/mediagen.h"
 #include "ui/art/picture_files.h"
 #include "ui/media/media.h"
+#include "ui/renditions.h"
 
 namespace dida {
 namespace {
@@ -422,6 +423,93 @@ TEST(MediaAnimations, LzwRoundTripsAtItsLimits) {
         const auto decoded = LzwDecode(art::LzwEncode(c.input, c.minCodeSize), c.minCodeSize, c.input.size());
         ASSERT_TRUE(decoded.has_value());
         EXPECT_TRUE(*decoded == c.input);
+    }
+}
+
+// ---- the pictures drawn for display scales above 100 %
+
+int Scaled(int design, int dpi) { return (design * dpi + 48) / 96; }
+
+TEST(MediaRenditions, NoneAtTheDesignScaleNorForOtherPictures) {
+    for (int dpi : {72, 96}) {
+        for (const BmpCase& c : kSpeakers) EXPECT_TRUE(DrawnForScale(c.blob, dpi).empty()) << c.name << " " << dpi;
+        for (const GifCase& c : kAnimations) EXPECT_TRUE(DrawnForScale(c.blob, dpi).empty()) << c.name << " " << dpi;
+    }
+    // Told apart by the block the logic hands over, not by equal bytes elsewhere.
+    const Bytes copy(media::kSpeakerWaves.begin(), media::kSpeakerWaves.end());
+    EXPECT_TRUE(DrawnForScale(Blob(copy), 144).empty());
+    EXPECT_TRUE(DrawnForScale(media::kAppIcon, 144).empty());
+    EXPECT_TRUE(DrawnForScale(Blob(), 144).empty());
+}
+
+TEST(MediaRenditions, SpeakersKeepTheirShapeAndColoursAtEveryScale) {
+    const auto pixel = [](Blob b, int n, int x, int y) {
+        const std::size_t at = 54 + std::size_t(n - 1 - y) * std::size_t((n * 3 + 3) / 4 * 4) + std::size_t(x) * 3;
+        return std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 1]) << 8 | b[at];
+    };
+    for (int dpi : {120, 144, 168, 192}) {
+        const int n = Scaled(20, dpi);
+        for (const BmpCase& c : kSpeakers) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(dpi));
+            const Blob b = DrawnForScale(c.blob, dpi);
+            ASSERT_GE(b.size(), 54u);
+            EXPECT_EQ(Text(b, 0, 2), "BM");
+            EXPECT_EQ(int(Le(b, 18, 4)), n);
+            EXPECT_EQ(int(Le(b, 22, 4)), n);
+            EXPECT_EQ(Le(b, 28, 2), 24u);
+            ASSERT_EQ(b.size(), 54u + std::size_t((n * 3 + 3) / 4 * 4 * n));
+            // Drawn once per scale and kept: the same block again.
+            EXPECT_EQ(DrawnForScale(c.blob, dpi).data(), b.data());
+            int inked = 0, designInked = 0, agree = 0;
+            for (int y = 0; y < n; ++y)
+                for (int x = 0; x < n; ++x) {
+                    const std::uint32_t p = pixel(b, n, x, y);
+                    const bool ink = p != 0xFF00FFu;
+                    if (ink) EXPECT_EQ(p, c.ink) << x << "," << y;
+                    inked += ink;
+                    // The design pixel under this one.
+                    const bool designInk = BmpPixel(c.blob, x * 20 / n, y * 20 / n) != 0xFF00FFu;
+                    designInked += designInk;
+                    agree += ink == designInk;
+                }
+            EXPECT_EQ(pixel(b, n, 0, 0), 0xFF00FFu);
+            EXPECT_EQ(pixel(b, n, n - 1, n - 1), 0xFF00FFu);
+            EXPECT_GE(agree * 100, n * n * 85) << "the same shapes as the design picture";
+            EXPECT_NEAR(double(inked) / designInked, 1.0, 0.15) << "as much ink";
+        }
+    }
+}
+
+TEST(MediaRenditions, AnimationsKeepTheirFramesDelaysAndPicture) {
+    for (int dpi : {144, 192}) {
+        for (const GifCase& c : kAnimations) {
+            if (dpi == 144 && c.frames != 8) continue;  // the others at 200 % only: they take their time
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(dpi));
+            const Gif design = ReadGif(c.blob);
+            const Gif g = ReadGif(DrawnForScale(c.blob, dpi));
+            ASSERT_TRUE(g.wellFormed);
+            const int n = Scaled(c.size, dpi);
+            EXPECT_EQ(g.width, n);
+            EXPECT_EQ(g.height, n);
+            EXPECT_EQ(g.loopCount, 0);
+            EXPECT_EQ(g.delays, design.delays);
+            ASSERT_EQ(g.frames.size(), design.frames.size());
+            if (dpi != 192) continue;
+            // Each 2 x 2 block of the first frame averages to about the design pixel it covers.
+            const auto channel = [](std::uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF); };
+            double difference = 0;
+            for (int y = 0; y < c.size; ++y)
+                for (int x = 0; x < c.size; ++x)
+                    for (int shift : {16, 8, 0}) {
+                        int sum = 0;
+                        for (int k = 0; k < 4; ++k)
+                            sum += channel(g.palette[g.frames[0][std::size_t((2 * y + k / 2) * n + 2 * x + k % 2)]],
+                                           shift);
+                        difference += std::abs(
+                            sum / 4.0 - channel(design.palette[design.frames[0][std::size_t(y * c.size + x)]], shift));
+                    }
+            EXPECT_LT(difference / (c.size * c.size * 3), 6.0) << "mean difference per channel";
+        }
     }
 }
 

@@ -21,9 +21,7 @@ public:
         MakeChild(L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL);
         ApplyFont(Font{});
         FillItems();
-        const int row = SystemRowHeight() + combo_.design().extraRowHeight;
-        SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row);
-        SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
+        ApplyRowHeight();
         SetWindowSubclass(hwnd_, &ComboPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
     bool OnDrawItem(const DRAWITEMSTRUCT& di) override {
@@ -44,6 +42,10 @@ public:
         if ((di.itemState & ODS_FOCUS) && !(di.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(di.hDC, &rc);
         return true;
     }
+    void DpiChanged() override {
+        ControlPeer::DpiChanged();
+        ApplyRowHeight();
+    }
     bool ListDropped() const override { return SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
     bool OnCommand(WORD code) override {
         if (code != CBN_SELCHANGE || host_.destroying()) return false;
@@ -53,7 +55,7 @@ public:
 
 protected:
     // The height given to the system is the box with its dropped-down list.
-    Rect NativeRect() const override {
+    Rect DesignRect() const override {
         Rect r = combo_.RawRect();
         r.h = std::max(r.h, combo_.design().totalHeight);
         return r;
@@ -66,6 +68,12 @@ protected:
     }
 
 private:
+    // The rows, and the box's own field with them: the font's height and the extra design pixels.
+    void ApplyRowHeight() {
+        const int row = SystemRowHeight() + Scaled(combo_.design().extraRowHeight);
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row);
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
+    }
     // What a plain list's rows are: the height of its font.
     int SystemRowHeight() const {
         HDC dc = GetDC(hwnd_);

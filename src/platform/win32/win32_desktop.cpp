@@ -7,6 +7,7 @@
 
 #include "platform/dialog_rules.h"
 #include "platform/fatal.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_input_box.h"
 #include "platform/win32/win32_libraries.h"
@@ -307,8 +308,10 @@ void Win32Desktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x
     HMENU popup = BuildPopupMenu(entries);
     POINT pt{};
     GetCursorPos(&pt);
-    const int px = x ? *x : pt.x + 3;
-    const int py = y ? *y : pt.y + 3;
+    // The logic's positions and offset are design pixels of the owner's scale.
+    const UINT dpi = HostOf(owner) ? HostOf(owner)->dpi() : kDesignDpi;
+    const int px = x ? ToDevice(*x, dpi) : pt.x + ToDevice(3, dpi);
+    const int py = y ? ToDevice(*y, dpi) : pt.y + ToDevice(3, dpi);
     // Without the foreground the menu would not close on a click elsewhere; the WM_NULL after it lets
     // the next click reach the menu's owner normally.
     SetForegroundWindow(h);

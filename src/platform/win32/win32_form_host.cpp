@@ -4,9 +4,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_text.h"
@@ -19,6 +21,18 @@ constexpr int kFirstControlId = 1000;
 constexpr UINT_PTR kPointerPollTimer = 1;
 constexpr UINT kPointerPollMs = 100;
 constexpr UINT_PTR kToolTipSubclass = 8;
+
+// Per-monitor DPI messages (Windows 8.1 and 10), not in every SDK's headers for older targets.
+constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
+constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
+
+// Along one axis, after a change of scale: a window docked at an edge (the bar at the top, 140 design pixels
+// from the right) keeps its distance to the nearer edge, scaled; one centred between them stays centred.
+int Anchored(int before, int after, int lo, int hi, int size, UINT from, UINT to) {
+    if (std::abs(before - after) <= 1) return lo + (hi - lo - size) / 2;
+    if (before < after) return lo + MulDiv(before, static_cast<int>(to), static_cast<int>(from));
+    return hi - size - MulDiv(after, static_cast<int>(to), static_cast<int>(from));
+}
 
 LRESULT CALLBACK FormTrampoline(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
@@ -66,12 +80,9 @@ bool FormHost::Create() {
     }
     if (d.topMost) ex |= WS_EX_TOPMOST;
     if (d.inTaskbar) ex |= WS_EX_APPWINDOW;
-    Rect r = window_.RawRect();
-    if (d.centered) {
-        r.x = (GetSystemMetrics(SM_CXSCREEN) - r.w) / 2;
-        r.y = (GetSystemMetrics(SM_CYSCREEN) - r.h) / 2;
-        window_.UserMoved(r);
-    }
+    // The window's own DPI is known once it exists: the system's first, that of its monitor after.
+    dpi_ = SystemDpi();
+    Rect r = PlacedRect(d.centered);
     lastRect_ = r;
     HWND owner = d.inTaskbar ? nullptr : desk_.HiddenOwner();
     applying_ = true;
@@ -80,13 +91,14 @@ bool FormHost::Create() {
     applying_ = false;
     if (!hwnd_) return false;
     window_.AttachPeer(this);
-
-    if (!d.icon.empty()) {
-        bigIcon_ = IconFromIco(d.icon, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
-        smallIcon_ = IconFromIco(d.icon, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
-        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    if (const UINT dpi = WindowDpi(hwnd_); dpi != dpi_) {
+        dpi_ = dpi;
+        r = PlacedRect(d.centered);
+        applying_ = true;
+        SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
+        applying_ = false;
     }
+    TakeIcons();
 
     int id = kFirstControlId;
     for (Component* c : window_.components()) {
@@ -149,7 +161,7 @@ void FormHost::Changed(Prop prop) {
     case Prop::Top:
     case Prop::Width:
     case Prop::Height: {
-        const Rect r = window_.RawRect();
+        const Rect r = DeviceOf(window_.RawRect());
         applying_ = true;
         SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
         applying_ = false;
@@ -250,15 +262,22 @@ void FormHost::TrackDisabledPointer(bool moved) {
 }
 
 HFONT FormHost::FontOf(const Font& font) {
-    if (font.IsDefault()) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (font.IsDefault() && dpi_ == SystemDpi()) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     const std::string key = font.face + "|" + std::to_string(font.height) + "|" + std::to_string(font.weight) + "|" +
-                            (font.italic ? "i" : "") + (font.underline ? "u" : "") + (font.strikeOut ? "s" : "");
+                            (font.italic ? "i" : "") + (font.underline ? "u" : "") + (font.strikeOut ? "s" : "") + "@" +
+                            std::to_string(dpi_);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    // The character height is the em height: a negative height asks for exactly that, without the leading.
-    HFONT f =
-        CreateFontW(-font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut, DEFAULT_CHARSET,
-                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, Wide(font.face).c_str());
+    HFONT f = nullptr;
+    if (font.IsDefault()) {
+        const LOGFONTW lf = DefaultGuiFontFor(dpi_);
+        f = CreateFontIndirectW(&lf);
+    } else {
+        // The character height is the em height: a negative height asks for exactly that, without the leading.
+        f = CreateFontW(-ToDevice(font.height, dpi_), 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
+                        Wide(font.face).c_str());
+    }
     fonts_[key] = f;
     return f;
 }
@@ -318,13 +337,76 @@ bool FormHost::PreTranslate(const MSG& msg) {
     }
 }
 
+Rect FormHost::PlacedRect(bool centre) {
+    Rect r = ToDevice(window_.RawRect(), dpi_);
+    if (centre) {
+        r.x = (GetSystemMetrics(SM_CXSCREEN) - r.w) / 2;
+        r.y = (GetSystemMetrics(SM_CYSCREEN) - r.h) / 2;
+        window_.UserMoved(ToDesign(r, dpi_));
+    }
+    return r;
+}
+
+Rect FormHost::DeviceOf(const Rect& design) const {
+    // Device values between two design ones (a window dragged at 150 %) stay as they are while the logic
+    // changes another side of the rectangle.
+    const auto keep = [this](int want, int last) { return ToDesign(last, dpi_) == want ? last : ToDevice(want, dpi_); };
+    return {keep(design.x, lastRect_.x), keep(design.y, lastRect_.y), keep(design.w, lastRect_.w),
+            keep(design.h, lastRect_.h)};
+}
+
+void FormHost::TakeIcons() {
+    const Blob icon = window_.design().icon;
+    if (icon.empty() || !hwnd_) return;
+    HICON big = IconFromIco(icon, MetricForDpi(SM_CXICON, dpi_), MetricForDpi(SM_CYICON, dpi_));
+    HICON little = IconFromIco(icon, MetricForDpi(SM_CXSMICON, dpi_), MetricForDpi(SM_CYSMICON, dpi_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+    bigIcon_ = big;
+    smallIcon_ = little;
+}
+
+void FormHost::Rescale(UINT dpi, const RECT* suggested) {
+    if (!hwnd_ || dpi == 0 || dpi == dpi_) return;
+    const UINT old = dpi_;
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    const Rect design = window_.RawRect();
+    Rect r{0, 0, ToDevice(design.w, dpi), ToDevice(design.h, dpi)};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
+    const RECT& m = mi.rcMonitor;
+    if (inSizeMove_ && suggested) {
+        // Dragged onto a monitor of another scale: the system's place keeps it under the pointer.
+        r.x = suggested->left;
+        r.y = suggested->top;
+    } else if (EqualRect(&wr, &m)) {
+        // A window over the whole screen keeps covering it; the model then reads its new design size.
+        r = {m.left, m.top, m.right - m.left, m.bottom - m.top};
+    } else {
+        r.x = Anchored(wr.left - m.left, m.right - wr.right, m.left, m.right, r.w, old, dpi);
+        r.y = Anchored(wr.top - m.top, m.bottom - wr.bottom, m.top, m.bottom, r.h, old, dpi);
+    }
+    dpi_ = dpi;
+    TakeIcons();
+    for (const auto& p : peers_) p->DpiChanged();
+    // The system's change, not the logic's: the model reads the new place and the window's events follow.
+    SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Also where the window keeps its device rectangle (over the whole screen) and the system sends nothing.
+    SyncModelRect();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void FormHost::SyncModelRect() {
     if (!hwnd_ || IsIconic(hwnd_) || destroying_) return;
     RECT wr;
     GetWindowRect(hwnd_, &wr);
-    const Rect r{wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};
-    const Rect before = lastRect_;
-    lastRect_ = r;
+    lastRect_ = Rect{wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};
+    const Rect r = ToDesign(lastRect_, dpi_);
+    const Rect before = window_.RawRect();
     window_.UserMoved(r);
     // Only changes the system made are events; the logic's own writes raise nothing.
     if (applying_ || !window_.loaded()) return;
@@ -399,6 +481,17 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         const LRESULT r = DefWindowProcW(self, msg, wp, lp);
         SyncModelRect();
         return r;
+    }
+    case WM_ENTERSIZEMOVE: inSizeMove_ = true; break;
+    case WM_EXITSIZEMOVE: inSizeMove_ = false; break;
+    case kDpiChanged: Rescale(HIWORD(wp), reinterpret_cast<const RECT*>(lp)); return 0;
+    case kGetDpiScaledSize: {
+        // The size at the coming DPI, so that the system's suggested place fits it.
+        auto* size = reinterpret_cast<SIZE*>(lp);
+        const Rect design = window_.RawRect();
+        size->cx = ToDevice(design.w, static_cast<UINT>(wp));
+        size->cy = ToDevice(design.h, static_cast<UINT>(wp));
+        return TRUE;
     }
     case WM_QUERYENDSESSION: return TRUE;  // the session may end; nothing is kept that needs saving
     case WM_ENDSESSION: return 0;

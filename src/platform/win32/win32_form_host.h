@@ -42,8 +42,11 @@ public:
     ControlPeer* PeerOfHandle(HWND h) const;
     HWND HandleOf(const Component& c) const;
     HWND ToolTips();
+    // The font at the window's DPI: a control's own character height scaled, or the default GUI font for it.
     HFONT FontOf(const Font& font);
     HBRUSH BrushOf(Color color);
+    // The DPI the window is laid out for; its peers turn design pixels into device pixels by it.
+    UINT dpi() const { return dpi_; }
 
     // Keyboard rules of a loaded window (Esc closes, Enter presses the default button, Tab moves).
     bool PreTranslate(const MSG& msg);
@@ -57,6 +60,14 @@ private:
     void TrackDisabledPointer(bool moved);
     static LRESULT CALLBACK ToolTipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     void SyncModelRect();
+    // The native rectangle of the model's: device pixels, a centred window centred on the screen.
+    Rect PlacedRect(bool centre);
+    // A design rectangle in device pixels; a value that still reads as the device value it came from keeps it.
+    Rect DeviceOf(const Rect& design) const;
+    // The window and its icons at their sizes for the window's DPI.
+    void TakeIcons();
+    // A new DPI (another monitor, another scale): everything again at once, the window kept where it was.
+    void Rescale(UINT dpi, const RECT* suggested);
     std::vector<ControlPeer*> TabStops() const;
 
     Win32Desktop& desk_;
@@ -72,7 +83,9 @@ private:
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
     bool applying_ = false;             // our own SetWindowPos: the model already has the new rectangle
     ControlPeer* pointerOn_ = nullptr;  // the disabled child the pointer is over
-    Rect lastRect_{};
+    Rect lastRect_{};                   // device pixels
+    UINT dpi_ = 96;
+    bool inSizeMove_ = false;  // the user drags the window
 };
 
 }  // namespace dida::win32

@@ -1,8 +1,9 @@
 #include "platform/win32/win32_images.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 namespace dida::win32 {
 namespace {
@@ -58,10 +59,128 @@ int PickIcoEntry(const std::vector<IcoEntry>& entries, int cx, int cy) {
     return exact >= 0 ? exact : larger >= 0 ? larger : largest;
 }
 
+namespace {
+
+// Among the 32-bit images larger than `size`, the one to scale down from: the smallest whole multiple of it
+// (every target pixel then covers whole source pixels), else the smallest.
+int PickScaleDownSource(Blob ico, const std::vector<IcoEntry>& entries, int size) {
+    int multiple = -1, larger = -1;
+    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+        const IcoEntry& e = entries[i];
+        if (e.width != e.height || e.width <= size || IcoEntryPixels(ico, e).empty()) continue;
+        if (e.width % size == 0 && (multiple < 0 || e.width < entries[multiple].width)) multiple = i;
+        if (larger < 0 || e.width < entries[larger].width) larger = i;
+    }
+    return multiple >= 0 ? multiple : larger;
+}
+
+HICON IconFromPixels(const Argb& pixels, int size) {
+    BITMAPV5HEADER h{};
+    h.bV5Size = sizeof h;
+    h.bV5Width = size;
+    h.bV5Height = -size;  // top row first
+    h.bV5Planes = 1;
+    h.bV5BitCount = 32;
+    h.bV5Compression = BI_BITFIELDS;
+    h.bV5RedMask = 0x00FF0000;
+    h.bV5GreenMask = 0x0000FF00;
+    h.bV5BlueMask = 0x000000FF;
+    h.bV5AlphaMask = 0xFF000000;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    if (!color) return nullptr;
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof(std::uint32_t));
+    // The mask, for drawing without alpha: set where the picture is mostly transparent; rows of whole words.
+    const int maskStride = (size + 15) / 16 * 2;
+    std::vector<BYTE> mask(static_cast<std::size_t>(maskStride) * size, 0);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if ((pixels[static_cast<std::size_t>(y) * size + x] >> 24) < 128)
+                mask[static_cast<std::size_t>(y) * maskStride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+    HBITMAP monochrome = CreateBitmap(size, size, 1, 1, mask.data());
+    ICONINFO info{TRUE, 0, 0, monochrome, color};
+    HICON icon = monochrome ? CreateIconIndirect(&info) : nullptr;
+    DeleteObject(color);
+    if (monochrome) DeleteObject(monochrome);
+    return icon;
+}
+
+}  // namespace
+
+Argb IcoEntryPixels(Blob ico, const IcoEntry& entry) {
+    if (entry.bitCount != 32 || entry.size < kBmpInfoHeader) return {};
+    const std::uint8_t* p = ico.data() + entry.offset;
+    const std::uint32_t header = Le32(p);  // a PNG begins with its signature instead
+    if (header != kBmpInfoHeader && header != sizeof(BITMAPV4HEADER) && header != sizeof(BITMAPV5HEADER)) return {};
+    const auto width = static_cast<std::int32_t>(Le32(p + 4));
+    const auto height = static_cast<std::int32_t>(Le32(p + 8));  // colour and mask
+    if (width != entry.width || height != 2 * entry.height || Le16(p + 14) != 32 || Le32(p + 16) != BI_RGB) return {};
+    const std::size_t n = static_cast<std::size_t>(width) * width;
+    const std::size_t bitsAt = header;
+    if (bitsAt + n * 4 > entry.size) return {};
+    Argb pixels(n);
+    bool anyAlpha = false;
+    for (std::int32_t y = 0; y < width; ++y)  // bottom row first in the file
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t v = Le32(p + bitsAt + (static_cast<std::size_t>(width - 1 - y) * width + x) * 4);
+            pixels[static_cast<std::size_t>(y) * width + x] = v;
+            anyAlpha |= (v >> 24) != 0;
+        }
+    if (!anyAlpha) return {};  // an old image that relies on its mask alone
+    return pixels;
+}
+
+Argb ScaleDown(const Argb& source, int sourceSize, int size) {
+    if (size <= 0 || sourceSize < size || source.size() != static_cast<std::size_t>(sourceSize) * sourceSize) return {};
+    // For each target row (or column), the source rows it covers with the share of each, summing to 1.
+    struct Share {
+        int at;
+        double weight;
+    };
+    std::vector<std::vector<Share>> spans(static_cast<std::size_t>(size));
+    const double step = double(sourceSize) / size;
+    for (int t = 0; t < size; ++t) {
+        const double from = t * step, to = from + step;
+        for (int s = static_cast<int>(from); s < sourceSize && s < to; ++s) {
+            const double cover = std::min<double>(s + 1, to) - std::max<double>(s, from);
+            if (cover > 0) spans[static_cast<std::size_t>(t)].push_back({s, cover / step});
+        }
+    }
+    Argb out(static_cast<std::size_t>(size) * size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            double a = 0, r = 0, g = 0, b = 0;
+            for (const Share& sy : spans[static_cast<std::size_t>(y)])
+                for (const Share& sx : spans[static_cast<std::size_t>(x)]) {
+                    const std::uint32_t v = source[static_cast<std::size_t>(sy.at) * sourceSize + sx.at];
+                    const double w = sy.weight * sx.weight, alpha = (v >> 24) / 255.0 * w;
+                    a += alpha;
+                    r += alpha * ((v >> 16) & 0xFF);
+                    g += alpha * ((v >> 8) & 0xFF);
+                    b += alpha * (v & 0xFF);
+                }
+            const auto channel = [a](double sum) { return a > 0 ? static_cast<std::uint32_t>(sum / a + 0.5) : 0u; };
+            const auto alpha = static_cast<std::uint32_t>(a * 255 + 0.5);
+            out[static_cast<std::size_t>(y) * size + x] =
+                std::min(alpha, 255u) << 24 | channel(r) << 16 | channel(g) << 8 | channel(b);
+        }
+    return out;
+}
+
 HICON IconFromIco(Blob ico, int cx, int cy) {
     const std::vector<IcoEntry> entries = ParseIcoDirectory(ico);
     const int pick = PickIcoEntry(entries, cx, cy);
     if (pick < 0) return nullptr;
+    if ((entries[pick].width != cx || entries[pick].height != cy) && cx == cy) {
+        // The system would stretch the nearest image pixel by pixel; an average of the larger one stays smooth.
+        const int source = PickScaleDownSource(ico, entries, cx);
+        if (source >= 0) {
+            const Argb scaled = ScaleDown(IcoEntryPixels(ico, entries[source]), entries[source].width, cx);
+            if (HICON icon = IconFromPixels(scaled, cx)) return icon;
+        }
+    }
     const IcoEntry& e = entries[pick];
     // The resource form wants a writable, aligned copy of the image data (a DIB or a PNG).
     std::vector<BYTE> bits(ico.begin() + e.offset, ico.begin() + e.offset + e.size);

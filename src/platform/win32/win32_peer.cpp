@@ -1,6 +1,7 @@
 // What every peer shares: the base class, the table from control kind to peer, the painting helpers.
 #include "platform/win32/win32_peers.h"
 
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
 
 namespace dida::win32 {
@@ -63,6 +64,16 @@ bool ControlPeer::TakesFocus() const {
     return hwnd_ && c_.tabStop() && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_) && !c_.RawDisabled();
 }
 
+Rect ControlPeer::NativeRect() const { return ToDevice(DesignRect(), host_.dpi()); }
+
+int ControlPeer::Scaled(int design) const { return ToDevice(design, host_.dpi()); }
+
+void ControlPeer::DpiChanged() {
+    if (!hwnd_) return;
+    if (appliedFont_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.FontOf(*appliedFont_)), TRUE);
+    ApplyRect();
+}
+
 void ControlPeer::ApplyRect() {
     const Rect r = NativeRect();
     SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -80,6 +91,7 @@ HWND ControlPeer::MakeChild(const wchar_t* cls, const std::wstring& text, DWORD 
 }
 
 void ControlPeer::ApplyFont(const Font& font) {
+    appliedFont_ = font;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.FontOf(font)), FALSE);
 }
 

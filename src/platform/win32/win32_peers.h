@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gui/window.h"
@@ -54,19 +55,26 @@ public:
     virtual bool TracksPointerWhileDisabled() const { return false; }
     virtual void PointerEntered() {}
     virtual void PointerLeft() {}
+    // The window went to another DPI: what was made for the old one is made again (rectangle and font here).
+    virtual void DpiChanged();
 
 protected:
     virtual void OwnChanged(Prop /*prop*/) {}
     virtual void ApplyDisabled();
-    virtual Rect NativeRect() const { return c_.RawRect(); }
+    // The rectangle the native control is given, in design pixels.
+    virtual Rect DesignRect() const { return c_.RawRect(); }
+    Rect NativeRect() const;
     void ApplyRect();
     HWND MakeChild(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle = 0);
     void ApplyFont(const Font& font);
+    // A design length in device pixels at the window's DPI.
+    int Scaled(int design) const;
 
     FormHost& host_;
     Component& c_;
     int id_;
     HWND hwnd_ = nullptr;
+    std::optional<Font> appliedFont_;  // made again for a new DPI
 };
 
 // Makes the peer of one component; the component is of the kind the factory was chosen for.

@@ -8,6 +8,7 @@
 #include <vector>
 #include <gdiplus.h>
 
+#include "gui/renditions.h"
 #include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_libraries.h"
@@ -34,6 +35,10 @@ public:
         FreeImage();
     }
     bool TakesFocus() const override { return false; }
+    void DpiChanged() override {
+        ControlPeer::DpiChanged();
+        LoadImageBytes();
+    }
     int frameCount() const { return frames_; }
     int frame() const { return frame_; }
 
@@ -90,9 +95,14 @@ private:
         frame_ = 0;
         delays_.clear();
     }
+    // The picture drawn for the window's scale where there is one; otherwise the design picture, enlarged
+    // when it is painted.
     void LoadImageBytes() {
         FreeImage();
-        const Blob bytes = box_.RawPicture();
+        const Blob design = box_.RawPicture();
+        const Blob drawn = RenditionOf(design, static_cast<int>(host_.dpi()));
+        enlarge_ = drawn.empty();
+        const Blob bytes = enlarge_ ? design : drawn;
         // Without GDI+ the box shows its background only.
         gdip_ = bytes.empty() ? nullptr : GdiplusLibrary();
         if (gdip_) {
@@ -167,11 +177,13 @@ private:
             UINT iw = 0, ih = 0;
             gdip.GdipGetImageWidth(image_, &iw);
             gdip.GdipGetImageHeight(image_, &ih);
-            int dw = static_cast<int>(iw), dh = static_cast<int>(ih), x = 0, y = 0;
-            if (box_.design().centerShrink && iw > 0 && ih > 0) {
-                const double scale = std::min({1.0, double(w) / iw, double(h) / ih});
-                dw = static_cast<int>(iw * scale);
-                dh = static_cast<int>(ih * scale);
+            const int nw = enlarge_ ? Scaled(static_cast<int>(iw)) : static_cast<int>(iw);
+            const int nh = enlarge_ ? Scaled(static_cast<int>(ih)) : static_cast<int>(ih);
+            int dw = nw, dh = nh, x = 0, y = 0;
+            if (box_.design().centerShrink && nw > 0 && nh > 0) {
+                const double scale = std::min({1.0, double(w) / nw, double(h) / nh});
+                dw = static_cast<int>(nw * scale);
+                dh = static_cast<int>(nh * scale);
                 x = (w - dw) / 2;
                 y = (h - dh) / 2;
             }
@@ -194,6 +206,7 @@ private:
     GUID dimension_{};
     int frames_ = 0, frame_ = 0;
     std::vector<int> delays_;
+    bool enlarge_ = true;  // the design picture shown at a larger scale
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_services.h"
 
 #include "platform/registry_path.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
@@ -157,9 +158,10 @@ void InitProgramLocation() {
     if (!dir.empty()) SetCurrentDirectoryW(dir.c_str());
 }
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+// In the design pixels of the primary monitor's scale, the one the windows placed on it are scaled by.
+int ScreenWidth() { return ToDesign(GetSystemMetrics(SM_CXSCREEN), PrimaryDpi()); }
 
-int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+int ScreenHeight() { return ToDesign(GetSystemMetrics(SM_CYSCREEN), PrimaryDpi()); }
 
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;

@@ -35,6 +35,7 @@ const ProgramLocation& GetProgramLocation();
 // At start: fixes the location and makes its directory the current one.
 void InitProgramLocation();
 
+// The primary screen in design pixels.
 int ScreenWidth();
 int ScreenHeight();
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include "gui/renditions.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_libraries.h"
@@ -44,23 +45,23 @@ public:
         HDC dc = di.hDC;
         RECT rc = di.rcItem;
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-        const int push = (di.itemState & ODS_SELECTED) ? 1 : 0;
-        HBITMAP picture = hover_ && picIn_ ? picIn_ : picOut_;
+        const int push = (di.itemState & ODS_SELECTED) ? Scaled(1) : 0;
+        const Picture& picture = hover_ && picIn_.bitmap ? picIn_ : picOut_;
         int textLeft = rc.left;
         const std::wstring caption = Wide(button_.design().caption);
-        if (picture) {
+        if (picture.bitmap) {
             BITMAP bm{};
-            GetObjectW(picture, sizeof bm, &bm);
-            const int x = caption.empty() ? rc.left + (rc.right - rc.left - bm.bmWidth) / 2 : rc.left;
-            const int y = rc.top + (rc.bottom - rc.top - bm.bmHeight) / 2;
+            GetObjectW(picture.bitmap, sizeof bm, &bm);
+            const int x = caption.empty() ? rc.left + (rc.right - rc.left - picture.w) / 2 : rc.left;
+            const int y = rc.top + (rc.bottom - rc.top - picture.h) / 2;
             HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, picture);
+            HGDIOBJ old = SelectObject(mem, picture.bitmap);
             const Color t = button_.design().transparent;  // RGB order
-            GdiTransparentBlt(dc, x + push, y + push, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight,
+            GdiTransparentBlt(dc, x + push, y + push, picture.w, picture.h, mem, 0, 0, bm.bmWidth, bm.bmHeight,
                               RGB((t >> 16) & 0xFF, (t >> 8) & 0xFF, t & 0xFF));
             SelectObject(mem, old);
             DeleteDC(mem);
-            textLeft = x + bm.bmWidth;
+            textLeft = x + picture.w;
         }
         if (!caption.empty()) {
             const SuperBtnDef& d = button_.design();
@@ -88,6 +89,12 @@ public:
         hover_ = false;
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
+    void DpiChanged() override {
+        ControlPeer::DpiChanged();
+        font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+        LoadPictures();
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
 
 protected:
     void OwnChanged(Prop p) override {
@@ -111,15 +118,34 @@ protected:
     }
 
 private:
+    // A picture as it is drawn: the bitmap and its size on the screen.
+    struct Picture {
+        HBITMAP bitmap = nullptr;
+        int w = 0, h = 0;
+    };
     void FreePictures() {
-        if (picOut_) DeleteObject(picOut_);
-        if (picIn_) DeleteObject(picIn_);
-        picOut_ = picIn_ = nullptr;
+        if (picOut_.bitmap) DeleteObject(picOut_.bitmap);
+        if (picIn_.bitmap) DeleteObject(picIn_.bitmap);
+        picOut_ = picIn_ = Picture{};
+    }
+    // The picture drawn for the window's scale where there is one; otherwise the design picture, enlarged
+    // pixel by pixel so that its transparent colour stays exact.
+    Picture PictureOf(Blob design) const {
+        Picture p;
+        const std::optional<BmpLayout> layout = ParseBmp(design);
+        if (!layout) return p;
+        p.w = Scaled(layout->width);
+        p.h = Scaled(layout->height);
+        const Blob drawn = RenditionOf(design, static_cast<int>(host_.dpi()));
+        const std::optional<BmpLayout> drawnLayout = ParseBmp(drawn);
+        if (drawnLayout && drawnLayout->width == p.w && drawnLayout->height == p.h) p.bitmap = BitmapFromBmp(drawn);
+        if (!p.bitmap) p.bitmap = BitmapFromBmp(design);
+        return p;
     }
     void LoadPictures() {
         FreePictures();
-        if (!button_.RawPicOut().empty()) picOut_ = BitmapFromBmp(button_.RawPicOut());
-        if (!button_.RawPicIn().empty()) picIn_ = BitmapFromBmp(button_.RawPicIn());
+        picOut_ = PictureOf(button_.RawPicOut());
+        picIn_ = PictureOf(button_.RawPicIn());
     }
     static LRESULT CALLBACK SubProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
         auto* self = reinterpret_cast<SuperBtnPeer*>(ref);
@@ -143,7 +169,7 @@ private:
 
     SuperBtn& button_;
     HFONT font_ = nullptr;
-    HBITMAP picOut_ = nullptr, picIn_ = nullptr;
+    Picture picOut_, picIn_;
     std::wstring tipText_;
     bool hover_ = false;
 };

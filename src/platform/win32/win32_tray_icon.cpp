@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "platform/win32/win32_boundary.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_names.h"
@@ -14,7 +15,8 @@ namespace {
 
 constexpr UINT_PTR kTrayRetryTimer = 1;
 constexpr UINT kTrayRetryMs = 2000;
-constexpr int kTrayRetries = 30;  // a minute of waiting for the shell
+constexpr int kTrayRetries = 30;             // a minute of waiting for the shell
+constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, to the hidden window on the primary monitor
 
 // Its own hidden top-level window: it receives the icon's callback and the shell's "TaskbarCreated"
 // broadcast (message-only windows get no broadcasts).
@@ -46,6 +48,11 @@ public:
         }
     }
     bool TakesFocus() const override { return false; }
+    // The notification area may have changed its scale too: the icon is taken again at its size.
+    void DpiChanged() override {
+        FreeIcon();
+        Update();
+    }
 
     bool Balloon(const std::string& title, const std::string& text, int kind, int timeoutMs) {
         NOTIFYICONDATAW nid = Record();
@@ -78,6 +85,10 @@ public:
                 }
                 if (msg == WM_TIMER && wp == kTrayRetryTimer) {
                     self->Retry();
+                    return 0;
+                }
+                if (msg == kDpiChangedMessage) {
+                    self->DpiChanged();
                     return 0;
                 }
             }
@@ -120,7 +131,11 @@ private:
             Remove();
             return;
         }
-        if (!icon_) icon_ = IconFromIco(tray_.RawIcon(), GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+        // The notification area is on the primary monitor and shows small icons of its scale.
+        if (!icon_) {
+            const UINT dpi = PrimaryDpi();
+            icon_ = IconFromIco(tray_.RawIcon(), MetricForDpi(SM_CXSMICON, dpi), MetricForDpi(SM_CYSMICON, dpi));
+        }
         NOTIFYICONDATAW nid = Record();
         nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         nid.uCallbackMessage = kTrayCallbackMessage;

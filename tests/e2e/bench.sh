@@ -188,3 +188,20 @@ bench_drop_prefix() {
     WINEPREFIX=$dir wineserver -w >/dev/null 2>&1 </dev/null || true
     rm -rf "$dir"
 }
+
+# A throwaway copy of the prepared prefix at another display scale: LogPixels DPI (96 is 100 %, 120 125 %,
+# 144 150 %, 192 200 %). Wine takes the scale when a prefix's wineserver starts, and the copy starts its own,
+# so the shared session stays at 96. Prints the copy's path; bench_drop_prefix it after use.
+bench_scaled_prefix() {
+    local dpi=$1 dir hex
+    dir=$(bench_throwaway_prefix) || return 1
+    hex=$(printf '%08x' "$dpi")
+    # The system's scale and the font cache's record of the scale it was made for.
+    sed -i "s/^\"LogPixels\"=dword:.*/\"LogPixels\"=dword:$hex/" "$dir/system.reg" "$dir/user.reg"
+    if ! grep -q "^\"LogPixels\"=dword:$hex" "$dir/system.reg"; then
+        _bench_log "no LogPixels in the prefix's system.reg"
+        bench_drop_prefix "$dir"
+        return 1
+    fi
+    echo "$dir"
+}

@@ -24,6 +24,11 @@ mkdir -p "$DIDA_SCREENSHOTS"
 
 driver() { wine "$DIDA_DRIVER" "$@" </dev/null; }
 
+# The display scale the program runs at (LogPixels, 96 unless a test says otherwise). The driver's points are
+# device pixels: a test names them in the bar's design pixels and turns them with px, rounded as the system does.
+e2e_dpi=96
+px() { echo $((($1 * e2e_dpi + 48) / 96)); }
+
 pass() { echo "ok: $1"; }
 fail() {
     echo "FAIL: $1"

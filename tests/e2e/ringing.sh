@@ -104,7 +104,8 @@ EOF
 status_red() {
     local bx by _
     read -r bx by _ _ <<<"$(driver rect)"
-    import -display "$DISPLAY" -window root -crop 128x20+$((bx + 52))+$((by + 1)) -depth 8 txt:- 2>/dev/null |
+    import -display "$DISPLAY" -window root -crop "$(px 128)x$(px 20)+$((bx + $(px 52)))+$((by + $(px 1)))" -depth 8 \
+        txt:- 2>/dev/null |
         awk -F'[(),]' 'NR > 1 && $3 >= 170 && $4 <= 110 && $5 <= 110 { n++ } END { print n + 0 }'
 }
 

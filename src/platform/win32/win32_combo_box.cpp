@@ -35,7 +35,7 @@ public:
             text.resize(static_cast<std::size_t>(std::max<LRESULT>(len, 0)));
             SetTextColor(di.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
             SetBkMode(di.hDC, TRANSPARENT);
-            RECT t{rc.left + 2, rc.top, rc.right, rc.bottom};
+            RECT t{rc.left + Scaled(2), rc.top, rc.right, rc.bottom};
             DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &t,
                       DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         }

@@ -383,7 +383,7 @@ void FormHost::Rescale(UINT dpi, const RECT* suggested) {
         // Dragged onto a monitor of another scale: the system's place keeps it under the pointer.
         r.x = suggested->left;
         r.y = suggested->top;
-    } else if (EqualRect(&wr, &m)) {
+    } else if (wr.left <= m.left && wr.top <= m.top && wr.right >= m.right && wr.bottom >= m.bottom) {
         // A window over the whole screen keeps covering it; the model then reads its new design size.
         r = {m.left, m.top, m.right - m.left, m.bottom - m.top};
     } else {

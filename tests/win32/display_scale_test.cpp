@@ -383,6 +383,31 @@ TEST_F(DisplayScale, AChangeOfScaleLaysEverythingOutAgain) {
     desk.DestroyAll();
 }
 
+// At 150 % most device pixels lie between two design ones. A window the user left at such a place stays on it
+// while the logic changes another side of it, and the model reads the nearest design pixels.
+TEST_F(DisplayScale, ADevicePlaceBetweenDesignPixelsStaysPut) {
+    MainForm m;
+    ASSERT_TRUE(desk.LoadWindow(m));
+    HWND bar = desk.HandleOf(m);
+    if (dpi != 144) SendDpiChanged(bar, 144);
+    // 1000 and 7 read as 667 and 5, which would be 1001 and 8 again.
+    SetWindowPos(bar, nullptr, 1000, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(m.left(), 667);
+    EXPECT_EQ(m.top(), 5);
+    m.height(30);
+    RECT r = WindowRect(bar);
+    EXPECT_EQ(r.left, 1000);
+    EXPECT_EQ(r.top, 7);
+    EXPECT_EQ(r.bottom - r.top, At(30, 144));
+    EXPECT_EQ(m.height(), 30);
+    // A new value is placed by the scale.
+    m.left(700);
+    r = WindowRect(bar);
+    EXPECT_EQ(r.left, At(700, 144));
+    EXPECT_EQ(r.top, 7);
+    desk.DestroyAll();
+}
+
 // A window over the whole screen covers it at the new scale too; its size in design pixels changes, and the
 // size-changed event lets the logic fit its contents.
 TEST_F(DisplayScale, AFullScreenWindowStaysFullScreen) {

@@ -60,15 +60,19 @@ fi
 # The input box of 设置闹铃时长 (软件设置, fourth item), left open for the screenshot, then cancelled.
 check "the tray menu opens" driver tray rup
 check "the menu is up" driver menu-wait 3000
-check "设置闹铃时长 chosen" driver menu-keys down down enter down down down enter
+check "软件设置 opened" driver menu-keys down down enter
+check "its submenu is up" driver menu-wait 3000 2
+check "设置闹铃时长 chosen" driver menu-keys down down down enter
 if driver msgbox-wait 5000 >/dev/null; then
     pass "the input box is up"
     check_eq "its caption" "输入时间：" "$(driver msgbox-title)"
     shot input_box
     check "the input box is cancelled" driver msgbox-answer 2
+    check "the input box is gone" driver msgbox-gone 3000
 else
     fail "the input box is up"
 fi
+check "the menu is gone" driver menu-gone 3000
 
 # The stopwatch (辅助功能, 计时秒表): its window at its scaled size, waiting, then running.
 check "the tray menu opens again" driver tray rup

@@ -122,7 +122,9 @@ protected:
             EXPECT_EQ(got.left, At(d.x, at)) << c->name() << " at " << at;
             EXPECT_EQ(got.top, At(d.y, at)) << c->name() << " at " << at;
             EXPECT_EQ(got.right - got.left, At(d.w, at)) << c->name() << " at " << at;
-            if (c->kind() != Kind::ComboBox) EXPECT_EQ(got.bottom - got.top, At(d.h, at)) << c->name() << " at " << at;
+            if (c->kind() != Kind::ComboBox) {
+                EXPECT_EQ(got.bottom - got.top, At(d.h, at)) << c->name() << " at " << at;
+            }
             ++checked;
         }
         EXPECT_GT(checked, 0) << w.name();
@@ -162,7 +164,9 @@ GdiplusSession* DisplayScale::gdiplus_ = nullptr;
 
 TEST_F(DisplayScale, RunsAtTheScaleItWasStartedFor) {
     const char* want = std::getenv("DIDA_EXPECT_DPI");
-    if (want) EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(want)));
+    if (want) {
+        EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(want)));
+    }
     std::printf("system DPI %u\n", dpi);
 }
 

@@ -74,9 +74,13 @@ TEST_P(HourlyWithFaults, ArmedAt370MsItTicksJustAfterEachSecond) {
     for (const Tick& k : ticks) {
         EXPECT_TRUE(k.changed) << "every tick shows a new second, at " << k.mono;
         const bool faulted = r.lateTickAt == -2 ? (k.mono / 1000) % 2 == 1 : k.mono == r.lateTickAt + 700;
-        if (!faulted) EXPECT_LT(k.intoMs, 50) << "tick at " << k.mono;
+        if (!faulted) {
+            EXPECT_LT(k.intoMs, 50) << "tick at " << k.mono;
+        }
     }
-    if (r.lateTickAt >= 0) EXPECT_EQ(ticks[2].mono, r.lateTickAt + 700) << "the late tick itself is late, the rest not";
+    if (r.lateTickAt >= 0) {
+        EXPECT_EQ(ticks[2].mono, r.lateTickAt + 700) << "the late tick itself is late, the rest not";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, HourlyWithFaults, ::testing::ValuesIn(kHourlyFaults),
@@ -94,8 +98,11 @@ TEST_F(OnTheSecond, AfterTheClockIsSetTheTicksFollowTheNewSeconds) {
     Jump(-2 * kHour - 640);
     desk.Advance(5000);
     ASSERT_GE(ticks.size(), 18u);
-    for (const Tick& k : ticks)
-        if (!AtAJump(k)) EXPECT_LT(k.intoMs, 50) << "tick at " << k.mono;
+    for (const Tick& k : ticks) {
+        if (!AtAJump(k)) {
+            EXPECT_LT(k.intoMs, 50) << "tick at " << k.mono;
+        }
+    }
     for (std::size_t i = 1; i < ticks.size(); ++i) EXPECT_GT(ticks[i].mono, ticks[i - 1].mono) << "twice at once";
     // After each jump the next tick is the next second of the new clock, never the old one's.
     for (const std::int64_t at : jumps) {

@@ -247,7 +247,7 @@ std::optional<std::vector<std::uint8_t>> LzwDecode(const Bytes& code, int minCod
     int size = minCodeSize + 1;
     std::size_t bit = 0;
     std::vector<std::uint8_t> out;
-    std::optional<int> prev;
+    int prev = -1;  // the previous code; none after a clear
     while (true) {
         if (bit + std::size_t(size) > code.size() * 8) return std::nullopt;
         int c = 0;
@@ -255,20 +255,20 @@ std::optional<std::vector<std::uint8_t>> LzwDecode(const Bytes& code, int minCod
         if (c == clear) {
             reset();
             size = minCodeSize + 1;
-            prev.reset();
+            prev = -1;
             continue;
         }
         if (c == end) break;
         std::vector<std::uint8_t> entry;
         if (c < int(table.size()) && !table[std::size_t(c)].empty()) {
             entry = table[std::size_t(c)];
-            if (prev && table.size() < 4096) {
-                auto grown = table[std::size_t(*prev)];
+            if (prev >= 0 && table.size() < 4096) {
+                auto grown = table[std::size_t(prev)];
                 grown.push_back(entry[0]);
                 table.push_back(grown);
             }
-        } else if (prev && c == int(table.size())) {
-            entry = table[std::size_t(*prev)];
+        } else if (prev >= 0 && c == int(table.size())) {
+            entry = table[std::size_t(prev)];
             entry.push_back(entry[0]);
             table.push_back(entry);
         } else {
@@ -465,7 +465,9 @@ TEST(MediaRenditions, SpeakersKeepTheirShapeAndColoursAtEveryScale) {
                 for (int x = 0; x < n; ++x) {
                     const std::uint32_t p = pixel(b, n, x, y);
                     const bool ink = p != 0xFF00FFu;
-                    if (ink) EXPECT_EQ(p, c.ink) << x << "," << y;
+                    if (ink) {
+                        EXPECT_EQ(p, c.ink) << x << "," << y;
+                    }
                     inked += ink;
                     // The design pixel under this one.
                     const bool designInk = BmpPixel(c.blob, x * 20 / n, y * 20 / n) != 0xFF00FFu;

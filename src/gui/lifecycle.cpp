@@ -35,7 +35,10 @@ bool WindowLifeCycle::Load(Window& w, bool modal) {
         w.FinishDestroy();
         return false;
     }
+    const std::uint64_t serial = w.serial_;
     w.RaiseCreated();
+    // The handlers may have closed it, or closed it and made it anew (which showed the new one).
+    if (OpenWith(serial) == &w && !w.closing()) native_.ShowNative(w);
     if (modal && w.loaded()) RunModal(w);
     return true;
 }

@@ -15,9 +15,12 @@ namespace dida {
 class NativeWindows {
 public:
     virtual ~NativeWindows() = default;
-    // Builds the native window and its controls from the model's state (timers defined running start) and
-    // shows it; peers are attached. False when the system refused: nothing of it is left.
+    // Builds the native window and its controls from the model's state (timers defined running start), not
+    // yet shown; peers are attached. False when the system refused: nothing of it is left.
     virtual bool CreateNative(Window& w) = 0;
+    // Shows a window just made, as its model says (visible or not), once its created handlers have run: the
+    // start-up settings, the placement and the lists are in place before the user first sees it.
+    virtual void ShowNative(Window& w) = 0;
     // Destroys the native window with its controls; their timers stop, their peers are no longer used.
     virtual void DestroyNative(Window& w) = 0;
     // Restores the window when minimised, otherwise brings it to the front.

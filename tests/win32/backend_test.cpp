@@ -671,6 +671,54 @@ TEST_F(Backend, AWindowTheSystemRefusesIsNotLoaded) {
     UnregisterClassW(L"Dida.拒绝", GetModuleHandleW(nullptr));
 }
 
+struct ShownForm : Window {
+    ShownForm()
+        : Window(WindowDef{.name = "显示测试", .caption = "显示测试", .rect = {0, 0, 60, 40}, .icon = {}}),
+          label(this, CommonDef{"label", {0, 0, 40, 20}}, LabelDef{.caption = "x"}) {}
+    Label label;
+};
+
+// The created handler does the start-up work (settings, placement) on a window the user does not see yet:
+// the window first appears as the handler left it, never at its design place first.
+TEST_F(Backend, AWindowIsFirstShownAsItsCreatedHandlerLeftIt) {
+    struct Row {
+        const char* what;
+        std::function<void(ShownForm&)> handler;
+        bool shownAfter;
+    };
+    const Row rows[] = {
+        {"moved",
+         [](ShownForm& f) {
+             f.left(230);
+             f.top(0);
+         },
+         true},
+        {"hidden", [](ShownForm& f) { f.visible(false); }, false},
+        {"closed", [&](ShownForm& f) { desk.UnloadWindow(f); }, false},
+    };
+    for (const Row& r : rows) {
+        ShownForm f;
+        bool visibleInside = true;
+        f.onCreated = [&] {
+            visibleInside = IsWindowVisible(desk.HandleOf(f)) != FALSE;
+            r.handler(f);
+        };
+        ASSERT_TRUE(desk.LoadWindow(f)) << r.what;
+        HWND h = desk.HandleOf(f);
+        EXPECT_FALSE(visibleInside) << r.what;
+        EXPECT_EQ(IsWindowVisible(h) != FALSE, r.shownAfter) << r.what;
+        if (r.shownAfter) {
+            RECT rc{};
+            GetWindowRect(h, &rc);
+            EXPECT_EQ(rc.left, 230) << r.what;
+            EXPECT_EQ(rc.top, 0) << r.what;
+        }
+        if (!f.closing()) desk.UnloadWindow(f);
+        Pump(desk, 30);
+        EXPECT_FALSE(f.loaded()) << r.what;
+    }
+}
+
 TEST_F(Backend, AWindowObjectThatGoesTakesItsNativeWindowsWithIt) {
     const std::vector<std::uint8_t> ico = MakeIco({{16, 32}});
     HWND h = nullptr, tray = nullptr;

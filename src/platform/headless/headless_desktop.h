@@ -272,6 +272,7 @@ private:
     friend class Peer;
     // The native half of the window life cycle: peers that record, timers on the virtual clock.
     bool CreateNative(Window& w) override;
+    void ShowNative(Window&) override {}
     void DestroyNative(Window& w) override;
     void ActivateNative(Window& w) override;
     void PostClose(Window& w, std::uint64_t serial) override;

@@ -195,6 +195,10 @@ void Win32Desktop::DestroyNative(Window& w) {
     if (depth_ == 0) graveyard_.clear();
 }
 
+void Win32Desktop::ShowNative(Window& w) {
+    if (FormHost* host = HostOf(w)) host->ShowFirst();
+}
+
 void Win32Desktop::ActivateNative(Window& w) {
     if (FormHost* host = HostOf(w)) host->Activate();
 }

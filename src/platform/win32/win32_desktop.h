@@ -93,6 +93,7 @@ public:
 private:
     // The native half of the window life cycle.
     bool CreateNative(Window& w) override;
+    void ShowNative(Window& w) override;
     void DestroyNative(Window& w) override;
     void ActivateNative(Window& w) override;
     void PostClose(Window& w, std::uint64_t serial) override;

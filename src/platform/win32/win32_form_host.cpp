@@ -116,14 +116,16 @@ bool FormHost::Create() {
     for (const auto& p : peers_)
         if (p->hwnd() && GetParent(p->hwnd()) == hwnd_)
             SetWindowPos(p->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-    if (window_.RawVisible()) {
-        ShowWindow(hwnd_, SW_SHOW);
-        UpdateWindow(hwnd_);
-        if (GetActiveWindow() == hwnd_) FocusFirst();
-    }
     if (window_.RawDisabled()) EnableWindow(hwnd_, FALSE);
     return true;
+}
+
+void FormHost::ShowFirst() {
+    // A created handler that showed or hid the window has had its way already.
+    if (!hwnd_ || IsWindowVisible(hwnd_) || !window_.RawVisible()) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    if (GetActiveWindow() == hwnd_) FocusFirst();
 }
 
 void FormHost::Destroy() {

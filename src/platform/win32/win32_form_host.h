@@ -23,9 +23,11 @@ public:
     FormHost(const FormHost&) = delete;
     FormHost& operator=(const FormHost&) = delete;
 
-    // Builds the native window and every control, starts the timers defined running, shows it. False when
+    // Builds the native window and every control, hidden, and starts the timers defined running. False when
     // the system refused the window.
     bool Create();
+    // Shows the window just created as the model has it, after its created handlers have run.
+    void ShowFirst();
     // Destroys the native window and everything on it (timers, tray entries, GDI objects).
     void Destroy();
 

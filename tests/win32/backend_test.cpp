@@ -20,6 +20,7 @@
 #include "platform/win32/win32_input_box.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_text.h"
+#include "pump.h"
 #include "ui/forms.h"
 #include "ui/media/media.h"
 
@@ -117,19 +118,6 @@ RECT ClientRectIn(HWND child, HWND parent) {
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
-}
-
-// Runs the program's message handling for about `ms` milliseconds.
-void Pump(Win32Desktop& desk, DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            desk.Dispatch(msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
 }
 
 // Runs the program's message handling until pred() holds or about `ms` milliseconds have passed.

@@ -20,6 +20,7 @@
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_input_box.h"
 #include "platform/win32/win32_peers.h"
+#include "pump.h"
 #include "ui/media/media.h"
 #include "ui/renditions.h"
 
@@ -61,18 +62,6 @@ LONG StockGuiFontHeight() {
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     return lf.lfHeight;
-}
-
-void Pump(Win32Desktop& desk, DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            desk.Dispatch(msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
 }
 
 // The system's own number for a metric at a DPI, where the system has it.

@@ -9,6 +9,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_libraries.h"
+#include "pump.h"
 #include "ui/media/media.h"
 
 namespace dida::win32 {
@@ -24,18 +25,6 @@ struct Missing {
 private:
     const wchar_t* file_;
 };
-
-void Pump(Win32Desktop& desk, DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            desk.Dispatch(msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
 
 TEST(Libraries, EachTableIsFoundAndAMissingLibraryGivesNoneUntilItIsBack) {
     const struct {

@@ -21,8 +21,17 @@ public:
         MakeChild(L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL);
         ApplyFont(Font{});
         FillItems();
-        ApplyRowHeight();
+        // The heights were given when the box asked for them while it was made; a system that did not ask
+        // has them set now, which lays the box out a second time.
+        const int row = RowHeight();
+        if (SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0) != row ||
+            SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) != row)
+            ApplyRowHeight();
         SetWindowSubclass(hwnd_, &ComboPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
+    }
+    bool OnMeasureItem(MEASUREITEMSTRUCT& mi) override {
+        mi.itemHeight = static_cast<UINT>(RowHeight());
+        return true;
     }
     bool OnDrawItem(const DRAWITEMSTRUCT& di) override {
         const bool selected = (di.itemState & ODS_SELECTED) != 0;
@@ -68,21 +77,13 @@ protected:
     }
 
 private:
-    // The rows, and the box's own field with them: the font's height and the extra design pixels.
+    // The rows, and the box's own field with them: what a plain list's rows are (the height of its font) and
+    // the extra design pixels.
+    int RowHeight() const { return host_.LineHeightOf(host_.FontOf(Font{})) + Scaled(combo_.design().extraRowHeight); }
     void ApplyRowHeight() {
-        const int row = SystemRowHeight() + Scaled(combo_.design().extraRowHeight);
+        const int row = RowHeight();
         SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row);
         SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
-    }
-    // What a plain list's rows are: the height of its font.
-    int SystemRowHeight() const {
-        HDC dc = GetDC(hwnd_);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-        TEXTMETRICW tm{};
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd_, dc);
-        return tm.tmHeight;
     }
     void FillItems() {
         SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);

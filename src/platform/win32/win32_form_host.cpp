@@ -98,34 +98,62 @@ bool FormHost::Create() {
         SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
         applying_ = false;
     }
-    TakeIcons();
+    // Only a window with a taskbar button shows its icons from the start; the others show them nowhere until
+    // the user switches windows, so they take them once they are on the screen.
+    if (d.inTaskbar) TakeIcons();
 
-    int id = kFirstControlId;
-    for (Component* c : window_.components()) {
-        const PeerFactory make = PeerFactoryOf(c->kind());
-        std::unique_ptr<ControlPeer> peer = make ? make(*this, *c, id) : nullptr;
-        ++id;
-        if (!peer) continue;
-        peer->Create();
-        c->AttachPeer(peer.get());
+    // Definition order is the stacking order, bottom first. The system puts each new child below its siblings,
+    // so the children are made last first and come out stacked as defined; the timers and the tray entry,
+    // which have no child window, follow in definition order.
+    const std::vector<Component*>& components = window_.components();
+    std::vector<std::unique_ptr<ControlPeer>> made(components.size());
+    const auto make = [&](std::size_t i) {
+        Component& c = *components[i];
+        const PeerFactory factory = PeerFactoryOf(c.kind());
+        if (!factory) return;
+        std::unique_ptr<ControlPeer> peer = factory(*this, c, kFirstControlId + static_cast<int>(i));
+        // Known by its id already: a list asks for its row height while it is being made.
         byId_[static_cast<UINT_PTR>(peer->id())] = peer.get();
+        peer->Create();
+        c.AttachPeer(peer.get());
         if (peer->hwnd()) byHandle_[peer->hwnd()] = peer.get();
-        peers_.push_back(std::move(peer));
-    }
-    // Definition order is the stacking order, bottom first: each child in turn goes on top.
-    for (const auto& p : peers_)
-        if (p->hwnd() && GetParent(p->hwnd()) == hwnd_)
-            SetWindowPos(p->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        made[i] = std::move(peer);
+    };
+    for (std::size_t i = components.size(); i-- > 0;)
+        if (MakesChildWindow(components[i]->kind())) make(i);
+    for (std::size_t i = 0; i < components.size(); ++i)
+        if (!MakesChildWindow(components[i]->kind())) make(i);
+    for (auto& peer : made)
+        if (peer) peers_.push_back(std::move(peer));
+    StackAsDefined();
     if (window_.RawDisabled()) EnableWindow(hwnd_, FALSE);
     return true;
 }
 
+void FormHost::StackAsDefined() {
+    std::vector<HWND> wanted;  // top first
+    for (auto it = peers_.rbegin(); it != peers_.rend(); ++it)
+        if ((*it)->hwnd() && GetParent((*it)->hwnd()) == hwnd_) wanted.push_back((*it)->hwnd());
+    std::size_t at = 0;
+    HWND h = GetWindow(hwnd_, GW_CHILD);
+    for (; h && at < wanted.size() && h == wanted[at]; h = GetWindow(h, GW_HWNDNEXT)) ++at;
+    if (!h && at == wanted.size()) return;
+    // A system that stacks new children otherwise: each child in turn goes on top.
+    for (auto it = wanted.rbegin(); it != wanted.rend(); ++it)
+        SetWindowPos(*it, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void FormHost::ShowFirst() {
+    if (!hwnd_) return;
     // A created handler that showed or hid the window has had its way already.
-    if (!hwnd_ || IsWindowVisible(hwnd_) || !window_.RawVisible()) return;
-    ShowWindow(hwnd_, SW_SHOW);
-    UpdateWindow(hwnd_);
-    if (GetActiveWindow() == hwnd_) FocusFirst();
+    if (!IsWindowVisible(hwnd_) && window_.RawVisible()) {
+        ShowWindow(hwnd_, SW_SHOW);
+        UpdateWindow(hwnd_);
+        if (GetActiveWindow() == hwnd_) FocusFirst();
+    }
+    // What the first sight of the window does not need comes after it.
+    if (!bigIcon_) TakeIcons();
+    ToolTips();
 }
 
 void FormHost::Destroy() {
@@ -144,11 +172,13 @@ void FormHost::Destroy() {
     }
     if (toolTips_) DestroyWindow(toolTips_);
     toolTips_ = nullptr;
+    tips_.clear();
     byId_.clear();
     byHandle_.clear();
     peers_.clear();
     for (auto& [key, font] : fonts_) DeleteObject(font);
     fonts_.clear();
+    lineHeights_.clear();
     for (auto& [key, brush] : brushes_) DeleteObject(brush);
     brushes_.clear();
     if (bigIcon_) DestroyIcon(bigIcon_);
@@ -206,14 +236,33 @@ HWND FormHost::HandleOf(const Component& c) const {
 }
 
 HWND FormHost::ToolTips() {
-    if (!toolTips_) {
+    if (!toolTips_ && hwnd_ && !destroying_) {
         toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                     Instance(), nullptr);
-        if (toolTips_)
+        if (toolTips_) {
             SetWindowSubclass(toolTips_, &FormHost::ToolTipProc, kToolTipSubclass, reinterpret_cast<DWORD_PTR>(this));
+            for (auto& [tool, text] : tips_) SendTip(TTM_ADDTOOLW, tool, text);
+        }
     }
     return toolTips_;
+}
+
+void FormHost::SetToolTip(HWND tool, const std::string& text) {
+    if (!tool) return;
+    const auto [it, added] = tips_.insert_or_assign(tool, Wide(text));
+    // Before the window is first shown the text is only kept: the tooltip window is made then.
+    if (toolTips_) SendTip(added ? TTM_ADDTOOLW : TTM_UPDATETIPTEXTW, tool, it->second);
+}
+
+void FormHost::SendTip(UINT msg, HWND tool, std::wstring& text) {
+    TTTOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = hwnd_;
+    ti.uId = reinterpret_cast<UINT_PTR>(tool);
+    ti.lpszText = text.data();
+    SendMessageW(toolTips_, msg, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 // The tooltip asks which window is under the pointer before it shows a tip. The system does not name a
@@ -282,6 +331,18 @@ HFONT FormHost::FontOf(const Font& font) {
     }
     fonts_[key] = f;
     return f;
+}
+
+int FormHost::LineHeightOf(HFONT font) {
+    if (const auto it = lineHeights_.find(font); it != lineHeights_.end()) return it->second;
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    lineHeights_[font] = tm.tmHeight;
+    return tm.tmHeight;
 }
 
 HBRUSH FormHost::BrushOf(Color color) {
@@ -445,6 +506,12 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (ControlPeer* p = PeerOfHandle(reinterpret_cast<HWND>(lp)))
             if (HBRUSH b = p->OnCtlColor(reinterpret_cast<HDC>(wp))) return reinterpret_cast<LRESULT>(b);
         break;
+    case WM_MEASUREITEM: {
+        auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (const auto it = byId_.find(mi->CtlID); mi->CtlType != ODT_MENU && it != byId_.end())
+            if (it->second->OnMeasureItem(*mi)) return TRUE;
+        break;
+    }
     case WM_DRAWITEM: {
         const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
         if (ControlPeer* p = PeerOfHandle(di->hwndItem); p && p->OnDrawItem(*di)) return TRUE;

@@ -43,10 +43,16 @@ public:
     ControlPeer* PeerOf(const Component& c) const;
     ControlPeer* PeerOfHandle(HWND h) const;
     HWND HandleOf(const Component& c) const;
+    // The window's tooltip window, made at the first call (after the window is first shown, or sooner when
+    // something needs it) with every tip set so far.
     HWND ToolTips();
+    // The tip a child shows under the pointer, set or changed.
+    void SetToolTip(HWND tool, const std::string& text);
     // The font at the window's DPI: a control's own character height scaled, or the default GUI font for it.
     HFONT FontOf(const Font& font);
     HBRUSH BrushOf(Color color);
+    // The height of a line of text in that font (its tmHeight), kept for the next control that asks.
+    int LineHeightOf(HFONT font);
     // The DPI the window is laid out for; its peers turn design pixels into device pixels by it.
     UINT dpi() const { return dpi_; }
 
@@ -71,16 +77,21 @@ private:
     // A new DPI (another monitor, another scale): everything again at once, the window kept where it was.
     void Rescale(UINT dpi, const RECT* suggested);
     std::vector<ControlPeer*> TabStops() const;
+    // The children stacked in definition order, bottom first, moved only where the system stacked them otherwise.
+    void StackAsDefined();
+    void SendTip(UINT msg, HWND tool, std::wstring& text);
 
     Win32Desktop& desk_;
     Window& window_;
     HWND hwnd_ = nullptr;
     HWND toolTips_ = nullptr;
+    std::map<HWND, std::wstring> tips_;                // by child; the tooltip window keeps a copy of its own
     std::vector<std::unique_ptr<ControlPeer>> peers_;  // definition order
     std::map<UINT_PTR, ControlPeer*> byId_;
     std::map<HWND, ControlPeer*> byHandle_;
     std::map<std::string, HFONT> fonts_;
     std::map<Color, HBRUSH> brushes_;
+    std::map<HFONT, int> lineHeights_;
     bool destroying_ = false;
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
     bool applying_ = false;             // our own SetWindowPos: the model already has the new rectangle

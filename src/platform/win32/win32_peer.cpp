@@ -23,6 +23,8 @@ PeerFactory PeerFactoryOf(Kind kind) {
     return nullptr;
 }
 
+bool MakesChildWindow(Kind kind) { return kind != Kind::Timer && kind != Kind::TrayIcon && PeerFactoryOf(kind); }
+
 // ---------------------------------------------------------------- shared
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }

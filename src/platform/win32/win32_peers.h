@@ -36,6 +36,8 @@ public:
     virtual bool OnCommand(WORD /*code*/) { return false; }
     virtual HBRUSH OnCtlColor(HDC /*dc*/) { return nullptr; }
     virtual bool OnDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
+    // Also while the child is being made, before hwnd() is known.
+    virtual bool OnMeasureItem(MEASUREITEMSTRUCT& /*item*/) { return false; }
     // The window timer of the peer's id expired.
     virtual void OnTimer() {}
     // The system clock was set (WM_TIMECHANGE).
@@ -82,6 +84,8 @@ using PeerFactory = std::unique_ptr<ControlPeer> (*)(FormHost& host, Component& 
 // nullptr for the kinds without a native side of their own: menu items are built at each pop-up, the file
 // dialog exists only while it is shown.
 PeerFactory PeerFactoryOf(Kind kind);
+// True for the kinds whose peer is a child window of the form; timers and the tray entry are not.
+bool MakesChildWindow(Kind kind);
 
 std::unique_ptr<ControlPeer> MakeLabelPeer(FormHost& host, Component& c, int id);
 std::unique_ptr<ControlPeer> MakeEditPeer(FormHost& host, Component& c, int id);

@@ -25,14 +25,7 @@ public:
         font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
         SetWindowSubclass(hwnd_, &SuperBtnPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
         LoadPictures();
-        tipText_ = Wide(button_.RawToolTip());
-        TTTOOLINFOW ti{};
-        ti.cbSize = TTTOOLINFOW_V2_SIZE;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = host_.hwnd();
-        ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-        ti.lpszText = tipText_.data();
-        SendMessageW(host_.ToolTips(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        host_.SetToolTip(hwnd_, button_.RawToolTip());
     }
     void Release() override { FreePictures(); }
     bool OnCommand(WORD code) override {
@@ -102,14 +95,7 @@ protected:
             LoadPictures();
             InvalidateRect(hwnd_, nullptr, TRUE);
         } else if (p == Prop::ToolTip) {
-            tipText_ = Wide(button_.RawToolTip());
-            TTTOOLINFOW ti{};
-            ti.cbSize = TTTOOLINFOW_V2_SIZE;
-            ti.uFlags = TTF_IDISHWND;
-            ti.hwnd = host_.hwnd();
-            ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-            ti.lpszText = tipText_.data();
-            SendMessageW(host_.ToolTips(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+            host_.SetToolTip(hwnd_, button_.RawToolTip());
         }
     }
     void ApplyDisabled() override {
@@ -170,7 +156,6 @@ private:
     SuperBtn& button_;
     HFONT font_ = nullptr;
     Picture picOut_, picIn_;
-    std::wstring tipText_;
     bool hover_ = false;
 };
 

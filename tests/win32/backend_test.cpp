@@ -666,41 +666,99 @@ struct ShownForm : Window {
     Label label;
 };
 
+// Counts the moves and resizes the system makes of one window while it is hidden: every message sent to a
+// window of this thread passes the hook.
+struct HiddenMoves {
+    HiddenMoves() { hook = SetWindowsHookExW(WH_CALLWNDPROC, &Proc, nullptr, GetCurrentThreadId()); }
+    ~HiddenMoves() { UnhookWindowsHookEx(hook); }
+    HiddenMoves(const HiddenMoves&) = delete;
+    HiddenMoves& operator=(const HiddenMoves&) = delete;
+    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->hwnd == target && m->message == WM_WINDOWPOSCHANGED && !IsWindowVisible(target)) {
+            const auto* pos = reinterpret_cast<const WINDOWPOS*>(m->lParam);
+            if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) ++count;
+        }
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static inline HWND target = nullptr;
+    static inline int count = 0;
+    HHOOK hook = nullptr;
+};
+
 // The created handler does the start-up work (settings, placement) on a window the user does not see yet:
-// the window first appears as the handler left it, never at its design place first.
+// the window first appears as the handler left it, never at its design place first, and a place given side
+// by side (left, top, height) moves it once, not once for each.
 TEST_F(Backend, AWindowIsFirstShownAsItsCreatedHandlerLeftIt) {
     struct Row {
         const char* what;
         std::function<void(ShownForm&)> handler;
         bool shownAfter;
+        int hiddenMoves;  // before it is first shown (or, hidden, by the time the load returns)
     };
     const Row rows[] = {
         {"moved",
          [](ShownForm& f) {
              f.left(230);
              f.top(0);
+             f.height(22);
          },
-         true},
-        {"hidden", [](ShownForm& f) { f.visible(false); }, false},
-        {"closed", [&](ShownForm& f) { desk.UnloadWindow(f); }, false},
+         true, 1},
+        {"moved and shown by the handler",
+         [](ShownForm& f) {
+             f.left(230);
+             f.top(0);
+             f.height(22);
+             f.visible(true);
+             f.left(230);  // its place again, now that it shows: nothing to move
+         },
+         true, 1},
+        {"moved and hidden",
+         [](ShownForm& f) {
+             f.left(230);
+             f.top(0);
+             f.height(22);
+             f.visible(false);
+         },
+         false, 1},
+        {"left where it was made", [](ShownForm&) {}, true, 0},
+        {"hidden", [](ShownForm& f) { f.visible(false); }, false, 0},
+        {"closed", [&](ShownForm& f) { desk.UnloadWindow(f); }, false, 0},
     };
     for (const Row& r : rows) {
         ShownForm f;
+        HiddenMoves moves;
         bool visibleInside = true;
         f.onCreated = [&] {
-            visibleInside = IsWindowVisible(desk.HandleOf(f)) != FALSE;
+            HiddenMoves::target = desk.HandleOf(f);
+            HiddenMoves::count = 0;
+            visibleInside = IsWindowVisible(HiddenMoves::target) != FALSE;
             r.handler(f);
         };
         ASSERT_TRUE(desk.LoadWindow(f)) << r.what;
         HWND h = desk.HandleOf(f);
         EXPECT_FALSE(visibleInside) << r.what;
         EXPECT_EQ(IsWindowVisible(h) != FALSE, r.shownAfter) << r.what;
-        if (r.shownAfter) {
+        EXPECT_EQ(HiddenMoves::count, r.hiddenMoves) << r.what;
+        if (r.hiddenMoves > 0) {
             RECT rc{};
             GetWindowRect(h, &rc);
             EXPECT_EQ(rc.left, 230) << r.what;
             EXPECT_EQ(rc.top, 0) << r.what;
+            EXPECT_EQ(rc.bottom - rc.top, 22) << r.what;
+            // The model keeps the place it gave while the system catches up.
+            Pump(desk, 30);
+            EXPECT_EQ(f.left(), 230) << r.what;
+            EXPECT_EQ(f.height(), 22) << r.what;
         }
+        if (r.hiddenMoves > 0 && !r.shownAfter) {
+            // Shown later, it shows where the handler put it.
+            f.visible(true);
+            RECT later{};
+            GetWindowRect(h, &later);
+            EXPECT_EQ(later.left, 230) << r.what;
+        }
+        HiddenMoves::target = nullptr;
         if (!f.closing()) desk.UnloadWindow(f);
         Pump(desk, 30);
         EXPECT_FALSE(f.loaded()) << r.what;
@@ -922,6 +980,13 @@ TEST_F(Backend, TheBarAsTheSystemSeesIt) {
     for (HWND h = GetWindow(host->HandleOf(m.时1), GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
         labelBelow |= h == host->HandleOf(m.标签设定);
     EXPECT_TRUE(labelBelow);
+    // The whole stack, top first, is the definition order backwards.
+    std::vector<HWND> wanted;
+    for (Component* c : m.components())
+        if (HWND h = host->HandleOf(*c); h && GetParent(h) == desk.HandleOf(m)) wanted.insert(wanted.begin(), h);
+    std::vector<HWND> stacked;
+    for (HWND h = GetWindow(desk.HandleOf(m), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) stacked.push_back(h);
+    EXPECT_EQ(stacked, wanted);
     desk.UnloadWindow(m);
     Pump(desk, 30);
 }

@@ -21,12 +21,11 @@ public:
         MakeChild(L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL);
         ApplyFont(Font{});
         FillItems();
-        // The heights were given when the box asked for them while it was made; a system that did not ask
-        // has them set now, which lays the box out a second time.
+        // The rows took their height when the box asked for it while it was made; a system that did not ask
+        // has it set now. The box's own field is set in any case: taking the font lays it out anew.
         const int row = RowHeight();
-        if (SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0) != row ||
-            SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) != row)
-            ApplyRowHeight();
+        if (SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0) != row) SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, row);
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
         SetWindowSubclass(hwnd_, &ComboPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
     bool OnMeasureItem(MEASUREITEMSTRUCT& mi) override {

@@ -145,6 +145,8 @@ void FormHost::StackAsDefined() {
 
 void FormHost::ShowFirst() {
     if (!hwnd_) return;
+    firstShown_ = true;
+    PlaceNow();
     // A created handler that showed or hid the window has had its way already.
     if (!IsWindowVisible(hwnd_) && window_.RawVisible()) {
         ShowWindow(hwnd_, SW_SHOW);
@@ -192,14 +194,14 @@ void FormHost::Changed(Prop prop) {
     case Prop::Left:
     case Prop::Top:
     case Prop::Width:
-    case Prop::Height: {
-        const Rect r = DeviceOf(window_.RawRect());
-        applying_ = true;
-        SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
-        applying_ = false;
+    case Prop::Height:
+        // A created handler places the window side by side (left, then top, then height): it moves once, when
+        // it is first shown.
+        placePending_ = true;
+        if (firstShown_) PlaceNow();
         break;
-    }
     case Prop::Visible:
+        PlaceNow();
         // The bar is a tool on top of everything: showing it must not take the focus from the user's work.
         ShowWindow(hwnd_, window_.RawVisible() ? (window_.design().inTaskbar ? SW_SHOW : SW_SHOWNA) : SW_HIDE);
         break;
@@ -208,8 +210,18 @@ void FormHost::Changed(Prop prop) {
     }
 }
 
+void FormHost::PlaceNow() {
+    if (!placePending_ || !hwnd_) return;
+    placePending_ = false;
+    const Rect r = DeviceOf(window_.RawRect());
+    applying_ = true;
+    SetWindowPos(hwnd_, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    applying_ = false;
+}
+
 void FormHost::Activate() {
     if (!hwnd_) return;
+    PlaceNow();
     if (IsIconic(hwnd_)) {
         ShowWindow(hwnd_, SW_RESTORE);
         return;
@@ -433,6 +445,7 @@ void FormHost::TakeIcons() {
 
 void FormHost::Rescale(UINT dpi, const RECT* suggested) {
     if (!hwnd_ || dpi == 0 || dpi == dpi_) return;
+    PlaceNow();
     const UINT old = dpi_;
     RECT wr;
     GetWindowRect(hwnd_, &wr);
@@ -464,7 +477,8 @@ void FormHost::Rescale(UINT dpi, const RECT* suggested) {
 }
 
 void FormHost::SyncModelRect() {
-    if (!hwnd_ || IsIconic(hwnd_) || destroying_) return;
+    // Until a place the logic gave is applied, the model's rectangle is the one that holds.
+    if (!hwnd_ || IsIconic(hwnd_) || destroying_ || placePending_) return;
     RECT wr;
     GetWindowRect(hwnd_, &wr);
     lastRect_ = Rect{wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};

@@ -72,6 +72,8 @@ private:
     Rect PlacedRect(bool centre);
     // A design rectangle in device pixels; a value that still reads as the device value it came from keeps it.
     Rect DeviceOf(const Rect& design) const;
+    // The model's rectangle given to the window, when the logic changed it since.
+    void PlaceNow();
     // The window and its icons at their sizes for the window's DPI.
     void TakeIcons();
     // A new DPI (another monitor, another scale): everything again at once, the window kept where it was.
@@ -98,7 +100,9 @@ private:
     ControlPeer* pointerOn_ = nullptr;  // the disabled child the pointer is over
     Rect lastRect_{};                   // device pixels
     UINT dpi_ = 96;
-    bool inSizeMove_ = false;  // the user drags the window
+    bool inSizeMove_ = false;    // the user drags the window
+    bool firstShown_ = false;    // ShowFirst has run: the logic's changes of place apply at once
+    bool placePending_ = false;  // the logic changed the place before that
 };
 
 }  // namespace dida::win32

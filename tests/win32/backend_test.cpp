@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialog_rules.h"
 #include "platform/fatal.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
@@ -315,6 +316,68 @@ TEST_F(Backend, PopupMenuShowsTheStateOfTheMomentItIsBuilt) {
     EXPECT_FALSE(GetMenuState(sub, 0, MF_BYPOSITION) & MF_CHECKED);
     EXPECT_FALSE(GetMenuState(sub, 2, MF_BYPOSITION) & MF_GRAYED);
     DestroyMenu(m);
+}
+
+// A timer of the logic that lets the events through (as the countdown's does every second) may tick while the
+// user works the tray menu with the keyboard: the keys that are waiting belong to the menu's loop, which must
+// still get them. Likewise inside a message box.
+struct KeysWhileTicking {
+    static inline Win32Desktop* desk = nullptr;
+    static inline const wchar_t* cls = nullptr;  // of the system's window the keys go to
+    static inline std::vector<std::pair<UINT, WPARAM>> keys;
+    static inline bool sent = false;
+    static inline DWORD sentAt = 0;
+    static inline HWND target = nullptr;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (sent) {
+            // Keys that went astray leave the menu or the box up: they are ended so that the test fails, not hangs.
+            if (GetTickCount() - sentAt > 3000 && IsWindow(target)) {
+                EndMenu();
+                PostMessageW(target, WM_COMMAND, IDCANCEL, 0);
+            }
+            return;
+        }
+        target = nullptr;
+        for (HWND w = GetTopWindow(nullptr); w && !target; w = GetWindow(w, GW_HWNDNEXT))
+            if (IsWindowVisible(w) && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() && ClassOf(w) == cls)
+                target = w;
+        if (!target) return;
+        sent = true;
+        sentAt = GetTickCount();
+        for (const auto& [msg, wp] : keys) PostMessageW(target, msg, wp, msg == WM_KEYDOWN ? 1 : 0x1C0001);
+        desk->ProcessEvents();
+    }
+};
+
+TEST_F(Backend, LettingTheEventsThroughLeavesTheKeysOfAMenuOrAMessageBoxToIt) {
+    MenuForm f;
+    int chosen = 0;
+    f.a.onChosen = [&] { ++chosen; };
+    ASSERT_TRUE(desk.LoadWindow(f));
+    KeysWhileTicking::desk = &desk;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &KeysWhileTicking::Tick);
+
+    // Home, then Enter as the character it makes: the first item.
+    KeysWhileTicking::cls = L"#32768";
+    KeysWhileTicking::keys = {{WM_KEYDOWN, VK_HOME}, {WM_CHAR, L'\r'}};
+    KeysWhileTicking::sent = false;
+    const DWORD before = GetTickCount();
+    desk.PopupMenu(f, f.top, 10, 10);  // returns when the menu has closed
+    Pump(desk, 30);
+    EXPECT_TRUE(KeysWhileTicking::sent);
+    EXPECT_EQ(chosen, 1);
+    EXPECT_LT(GetTickCount() - before, 5000u);
+
+    // Enter on the message box's button.
+    KeysWhileTicking::cls = L"#32770";
+    KeysWhileTicking::keys = {{WM_KEYDOWN, VK_RETURN}};
+    KeysWhileTicking::sent = false;
+    const int answer = desk.ShowMessage("确定？", 1);  // OK and Cancel: Enter presses OK
+    EXPECT_TRUE(KeysWhileTicking::sent);
+    EXPECT_EQ(answer, MessageResultFromButtonId(IDOK));
+
+    KillTimer(nullptr, timer);
+    desk.DestroyAll();
 }
 
 TEST_F(Backend, MenuCommandRunsTheChosenItem) {

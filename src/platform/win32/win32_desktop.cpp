@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/dialog_rules.h"
 #include "platform/fatal.h"
@@ -94,6 +95,9 @@ std::int32_t Win32Desktop::TickCount() { return static_cast<std::int32_t>(GetTic
 void Win32Desktop::Delay(int ms) { Sleep(static_cast<DWORD>(std::max(0, ms))); }
 
 void Win32Desktop::ProcessEvents() {
+    // Inside the system's loop (a timer of the logic ticking while a menu is open) that loop goes on with the
+    // messages as soon as the handler returns; taking them here would lose the menu's keys and clicks.
+    if (systemLoops_ > 0) return;
     MSG msg;
     // Look first, so that a quit message stays in the queue for the loop that owns it.
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
@@ -110,6 +114,7 @@ void Win32Desktop::ProcessEvents() {
 // ---------------------------------------------------------------- dialogs
 
 int Win32Desktop::ShowMessage(const std::string& text, int style, const std::string& title) {
+    const SystemLoop loop(*this);
     const int id =
         MessageBoxW(nullptr, Wide(text).c_str(), Wide(MessageBoxTitle(title)).c_str(), MessageBoxStyle(style));
     return MessageResultFromButtonId(id);
@@ -124,6 +129,7 @@ bool Win32Desktop::InputBox(const std::string& prompt, const std::string& title,
     state.mode = InputBoxMode(mode);
     // Like the message box without an owner: the program's windows wait until the box is closed.
     const std::vector<HWND> disabled = DisableOthers(nullptr);
+    const SystemLoop loop(*this);
     const bool confirmed = RunInputDialog(state, nullptr);
     Restore(disabled);
     if (confirmed) StoreInputEntry(state.entry, target);
@@ -162,6 +168,7 @@ bool Win32Desktop::OpenDialog(CommonDlg& dialog) {
     const FileDialogApi* dialogs = FileDialogLibrary();
     if (!dialogs) return false;
     const std::vector<HWND> disabled = DisableOthers(nullptr);
+    const SystemLoop loop(*this);
     const bool confirmed =
         type == 0 ? dialogs->GetOpenFileNameW(&ofn) != FALSE : dialogs->GetSaveFileNameW(&ofn) != FALSE;
     Restore(disabled);
@@ -209,6 +216,13 @@ void Win32Desktop::PostClose(Window& w, std::uint64_t serial) {
 }
 
 void Win32Desktop::RunNestedLoop(Window&, const std::function<bool()>& done) {
+    // A loop of ours, also when a window opens from a handler inside the system's loop: its messages are ours.
+    const int outer = std::exchange(systemLoops_, 0);
+    struct Back {
+        int& loops;
+        int outer;
+        ~Back() { loops = outer; }
+    } back{systemLoops_, outer};
     MSG msg;
     while (!done()) {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
@@ -319,7 +333,10 @@ void Win32Desktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x
     // Without the foreground the menu would not close on a click elsewhere; the WM_NULL after it lets
     // the next click reach the menu's owner normally.
     SetForegroundWindow(h);
-    TrackPopupMenu(popup, TPM_RIGHTBUTTON, px, py, 0, h, nullptr);
+    {
+        const SystemLoop loop(*this);
+        TrackPopupMenu(popup, TPM_RIGHTBUTTON, px, py, 0, h, nullptr);
+    }
     PostMessageW(h, WM_NULL, 0, 0);
     DestroyMenu(popup);
 }

@@ -45,6 +45,22 @@ public:
         Win32Desktop& desk_;
     };
 
+    // Held while a loop of the system's runs the messages (a pop-up menu, a message box, the file dialog, a
+    // window being dragged): that loop reads the keys and clicks it waits for from the queue, so the logic's
+    // own "let the events through" (ProcessEvents) must not take them away from it meanwhile.
+    class SystemLoop {
+    public:
+        explicit SystemLoop(Win32Desktop& desk) : desk_(desk) { ++desk_.systemLoops_; }
+        ~SystemLoop() { --desk_.systemLoops_; }
+        SystemLoop(const SystemLoop&) = delete;
+        SystemLoop& operator=(const SystemLoop&) = delete;
+
+    private:
+        Win32Desktop& desk_;
+    };
+    void EnterSystemLoop() { ++systemLoops_; }
+    void LeaveSystemLoop() { --systemLoops_; }
+
     DateTime Now() override;
     std::int32_t TickCount() override;
     void Delay(int ms) override;
@@ -108,7 +124,8 @@ private:
     Win32Sound sound_;
     std::map<const Window*, std::unique_ptr<FormHost>> hosts_;
     std::vector<std::unique_ptr<FormHost>> graveyard_;
-    int depth_ = 0;  // dispatches and window procedures on the stack
+    int depth_ = 0;        // dispatches and window procedures on the stack
+    int systemLoops_ = 0;  // the system's loops running the messages, above the innermost loop of ours
     HWND hiddenOwner_ = nullptr;
     // Last: it takes down the windows still open while everything above still lives.
     WindowLifeCycle windows_{*this};

@@ -162,6 +162,9 @@ void FormHost::Destroy() {
     if (destroying_ && !hwnd_) return;
     destroying_ = true;
     pointerOn_ = nullptr;
+    // Destroyed while the user drags it: the drag's loop ends with it.
+    if (inSizeMove_) desk_.LeaveSystemLoop();
+    inSizeMove_ = false;
     for (const auto& p : peers_) {
         p->Release();
         if (p->component().peer() == p.get()) p->component().AttachPeer(nullptr);
@@ -565,8 +568,14 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         SyncModelRect();
         return r;
     }
-    case WM_ENTERSIZEMOVE: inSizeMove_ = true; break;
-    case WM_EXITSIZEMOVE: inSizeMove_ = false; break;
+    case WM_ENTERSIZEMOVE:
+        if (!inSizeMove_) desk_.EnterSystemLoop();
+        inSizeMove_ = true;
+        break;
+    case WM_EXITSIZEMOVE:
+        if (inSizeMove_) desk_.LeaveSystemLoop();
+        inSizeMove_ = false;
+        break;
     case kDpiChanged: Rescale(HIWORD(wp), reinterpret_cast<const RECT*>(lp)); return 0;
     case kGetDpiScaledSize: {
         // The size at the coming DPI, so that the system's suggested place fits it.

@@ -452,7 +452,7 @@ int MenuChoose(const Args& a) {
     }
     // The choice is made when the menu has gone; an item that opens a submenu leaves it up.
     if (WaitFor(kDefaultWait, [] { return MenuWindow() == nullptr; })) return 0;
-    Error(L"the menu is still up: the item was not chosen");
+    Error(L"the menu is still up (" + std::to_wstring(MenuWindows().size()) + L" pop-ups): the item was not chosen");
     return 1;
 }
 

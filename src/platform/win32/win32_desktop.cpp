@@ -14,6 +14,7 @@
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
@@ -332,7 +333,7 @@ void Win32Desktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x
     const int py = y ? ToDevice(*y, dpi) : pt.y + ToDevice(3, dpi);
     // Without the foreground the menu would not close on a click elsewhere; the WM_NULL after it lets
     // the next click reach the menu's owner normally.
-    SetForegroundWindow(h);
+    Sys().SetForegroundWindow(h);
     {
         const SystemLoop loop(*this);
         TrackPopupMenu(popup, TPM_RIGHTBUTTON, px, py, 0, h, nullptr);

@@ -11,6 +11,7 @@
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_menu.h"
+#include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
@@ -229,7 +230,7 @@ void FormHost::Activate() {
         ShowWindow(hwnd_, SW_RESTORE);
         return;
     }
-    SetForegroundWindow(hwnd_);
+    Sys().SetForegroundWindow(hwnd_);
     BringWindowToTop(hwnd_);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/registry_path.h"
 #include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
@@ -24,9 +25,9 @@ private:
 };
 
 bool OpenForWriting(int root, const std::wstring& key, Key& k) {
-    if (RegOpenKeyExW(HiveOf(root), key.c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS) return true;
-    return RegCreateKeyExW(HiveOf(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, k.out(),
-                           nullptr) == ERROR_SUCCESS;
+    if (Sys().RegOpenKeyExW(HiveOf(root), key.c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS) return true;
+    return Sys().RegCreateKeyExW(HiveOf(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                                 k.out(), nullptr) == ERROR_SUCCESS;
 }
 
 bool WriteValue(int root, const std::string& fullPath, DWORD type, const void* data, DWORD size) {
@@ -99,7 +100,7 @@ HKEY HiveOf(int root) {
 std::string RegReadText(int root, const std::string& fullPath, const std::string& def) {
     const RegPath path = SplitFullPath(fullPath);
     Key k;
-    if (RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return def;
+    if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return def;
     const std::wstring name = Wide(path.value);
     DWORD type = 0;
     DWORD size = 0;
@@ -136,13 +137,13 @@ bool RegDelete(int root, const std::string& fullPath) {
     const RegPath path = SplitFullPath(fullPath);
     {
         Key k;
-        if (RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS &&
+        if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS &&
             RegDeleteValueW(k.get(), Wide(path.value).c_str()) == ERROR_SUCCESS)
             return true;
     }
     // An empty name would mean the hive itself.
     if (fullPath.empty()) return false;
-    return RegDeleteKeyW(HiveOf(root), Wide(fullPath).c_str()) == ERROR_SUCCESS;
+    return Sys().RegDeleteKeyW(HiveOf(root), Wide(fullPath).c_str()) == ERROR_SUCCESS;
 }
 
 const ProgramLocation& GetProgramLocation() {

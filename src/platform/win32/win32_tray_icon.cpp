@@ -8,6 +8,7 @@
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_names.h"
+#include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
@@ -57,14 +58,14 @@ public:
     bool Balloon(const std::string& title, const std::string& text, int kind, int timeoutMs) {
         NOTIFYICONDATAW nid = Record();
         nid.uVersion = NOTIFYICON_VERSION;
-        if (!Shell_NotifyIconW(NIM_SETVERSION, &nid)) return false;
+        if (!Sys().Shell_NotifyIconW(NIM_SETVERSION, &nid)) return false;
         nid = Record();
         nid.uFlags = NIF_INFO;
         nid.dwInfoFlags = static_cast<DWORD>(TrayIcon::BalloonIconKind(kind));
         nid.uTimeout = static_cast<UINT>(timeoutMs);
         CopyField(nid.szInfoTitle, title);
         CopyField(nid.szInfo, text);
-        return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+        return Sys().Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
     }
 
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -142,10 +143,10 @@ private:
         nid.hIcon = icon_;
         CopyField(nid.szTip, tray_.RawTipText());
         if (added_) {
-            Shell_NotifyIconW(NIM_MODIFY, &nid);
+            Sys().Shell_NotifyIconW(NIM_MODIFY, &nid);
             return;
         }
-        added_ = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+        added_ = Sys().Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
         if (!added_ && hwnd_) {
             retries_ = 0;
             SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
@@ -155,7 +156,7 @@ private:
         if (hwnd_) KillTimer(hwnd_, kTrayRetryTimer);
         if (!added_) return;
         NOTIFYICONDATAW nid = Record();
-        Shell_NotifyIconW(NIM_DELETE, &nid);
+        Sys().Shell_NotifyIconW(NIM_DELETE, &nid);
         added_ = false;
     }
     void FreeIcon() {
@@ -166,7 +167,7 @@ private:
     void ReAdd() {
         if (!Wanted()) return;
         NOTIFYICONDATAW nid = Record();
-        Shell_NotifyIconW(NIM_DELETE, &nid);
+        Sys().Shell_NotifyIconW(NIM_DELETE, &nid);
         added_ = false;
         Update();
     }

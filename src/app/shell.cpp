@@ -24,6 +24,16 @@ void 托盘图标1_RightButtonUp(Program& p) { p.desk.PopupMenu(p.main, p.main.�
 
 void 显示界面_Chosen(Program& p) { p.main.visible(true); }
 
+// The user started the program once more (it may already have started with the system): this copy shows
+// its bar as 显示界面 does and brings it forward, and nothing else changes, so an armed reminder keeps
+// counting and a ring keeps ringing. Loading a loaded window brings it to the front. A bar already on its
+// way out is not brought back.
+void 托盘图标1_AnotherStart(Program& p) {
+    if (p.main.closing()) return;
+    p.main.visible(true);
+    p.desk.LoadWindow(p.main);
+}
+
 void 超级按钮最小化_Click(Program& p) { p.main.visible(false); }
 
 void 超级按钮1_Click(Program& p) {
@@ -47,6 +57,7 @@ void Program::BindShell() {
     main.onCloseQuery = [this] { return 主窗口_CloseQuery(*this); };
     main.托盘图标1.onDblClick = [this] { 托盘图标1_DoubleClick(*this); };
     main.托盘图标1.onRightUp = [this] { 托盘图标1_RightButtonUp(*this); };
+    main.托盘图标1.onAnotherStart = [this] { 托盘图标1_AnotherStart(*this); };
     main.显示界面.onChosen = [this] { 显示界面_Chosen(*this); };
     main.超级按钮最小化.onClick = [this] { 超级按钮最小化_Click(*this); };
     main.超级按钮1.onClick = [this] { 超级按钮1_Click(*this); };

@@ -6,6 +6,7 @@ class Program;
 void 托盘图标1_DoubleClick(Program& p);
 void 托盘图标1_RightButtonUp(Program& p);
 void 显示界面_Chosen(Program& p);
+void 托盘图标1_AnotherStart(Program& p);
 void 超级按钮最小化_Click(Program& p);
 void 超级按钮1_Click(Program& p);
 void 退出软件_Chosen(Program& p);

@@ -274,6 +274,9 @@ void TrayIcon::UserEvent(int event, int x, int y) {
     case 3:
         if (onMouseMove) onMouseMove(x, y);
         break;
+    case 4:
+        if (onAnotherStart) onAnotherStart();
+        break;
     default: break;
     }
 }

@@ -288,7 +288,10 @@ public:
     std::function<void()> onDblClick;
     std::function<void()> onRightUp;
     std::function<void(int x, int y)> onMouseMove;
-    // Event numbers of the notification callback: 0 click, 1 double-click, 2 right-click, 3 mouse move.
+    // The program was started again: the new copy asks this one, through its tray window, to show itself.
+    std::function<void()> onAnotherStart;
+    // Event numbers of the notification callback: 0 click, 1 double-click, 2 right-click, 3 mouse move;
+    // and 4 another start.
     void UserEvent(int event, int x = 0, int y = 0);
 
     void Reset() override;

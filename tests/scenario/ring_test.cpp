@@ -119,6 +119,39 @@ TEST_F(Ring, LongRingRingsOnUntilUnchecked) {
     EXPECT_EQ(bar().时钟监视变量.Interval(), 0);
 }
 
+// The process takes its sounds with it: a ring that would go on without end stops with the program, on
+// every road out.
+TEST(Leaving, SilencesALongRing) {
+    const struct {
+        const char* road;
+        void (*leave)(HeadlessDesktop&, MainForm&);
+    } rows[] = {
+        {"退出软件", [](HeadlessDesktop& d, MainForm& m) { d.Choose(m.退出软件); }},
+        {"close button, Yes",
+         [](HeadlessDesktop& d, MainForm& m) {
+             d.AnswerMessage(kYes);
+             d.Click(m.超级按钮1);
+         }},
+    };
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        fresh.registry().SetValue(kCurrentUser, Bar::kOptionsKey, "长鸣", RegValue{RegType::Sz, "1", 0, {}});
+        Program p(fresh);
+        fresh.SetStartWindow(&p.main);
+        p.Start();
+        fresh.Select(p.main.组合框类型, 0);
+        p.main.时1.Content("0");
+        p.main.分1.Content("0");
+        p.main.秒1.Content("2");
+        fresh.Select(p.main.组合框声音, 2);  // 风铃响
+        fresh.Advance(2000 + 200000);
+        ASSERT_FALSE(fresh.playing().empty()) << r.road << ": rings on past the ring duration";
+        r.leave(fresh, p.main);
+        EXPECT_TRUE(fresh.Quit()) << r.road;
+        EXPECT_TRUE(fresh.playing().empty()) << r.road;
+    }
+}
+
 TEST_F(Ring, RingDurationCountsWholeSeconds) {
     const struct {
         const char* duration;

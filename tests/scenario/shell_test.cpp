@@ -144,5 +144,42 @@ TEST_F(Shell, HiddenBarKeepsCountingAndShowsItselfWhenItFires) {
     EXPECT_TRUE(bar.visible());
 }
 
+// A second start of the program reaches this copy as the tray's another-start event: the bar shows as
+// 显示界面 shows it, and what runs goes on as it was.
+TEST_F(Shell, AnotherStartShowsTheBarAndChangesNothingElse) {
+    desk.Select(bar.组合框类型, 0);
+    bar.时1.Content("0");
+    bar.分1.Content("0");
+    bar.秒1.Content("5");
+    desk.Select(bar.组合框声音, 1);
+    desk.Click(bar.超级按钮最小化);
+    desk.Advance(1000);
+    const std::string left = bar.标签2.Caption();
+    desk.TrayEvent(bar.托盘图标1, 4);
+    EXPECT_TRUE(bar.visible());
+    EXPECT_EQ(bar.组合框声音.CurrentIndex(), 1) << "still armed";
+    EXPECT_EQ(bar.标签2.Caption(), left);
+    desk.Advance(1000);
+    EXPECT_NE(bar.标签2.Caption(), left) << "still counting";
+    // Hidden while it rings: shown again, and the ring goes on.
+    desk.Advance(3000 + 250);
+    ASSERT_FALSE(desk.playing().empty());
+    desk.Click(bar.超级按钮最小化);
+    desk.TrayEvent(bar.托盘图标1, 4);
+    EXPECT_TRUE(bar.visible());
+    EXPECT_FALSE(desk.playing().empty());
+    EXPECT_NE(bar.时钟监视变量.Interval(), 0);
+}
+
+TEST_F(Shell, AnotherStartWhileTheBarIsClosingDoesNotBringItBack) {
+    desk.Click(bar.超级按钮最小化);
+    desk.UnloadWindow(bar);
+    bar.托盘图标1.UserEvent(4);
+    EXPECT_FALSE(bar.visible());
+    desk.RunPending();
+    EXPECT_FALSE(bar.loaded());
+    EXPECT_TRUE(desk.Quit());
+}
+
 }  // namespace
 }  // namespace dida

@@ -426,7 +426,9 @@ bool HeadlessDesktop::RegDelete(int root, const std::string& fullPath) {
 
 bool HeadlessDesktop::PlayAudio(Blob bytes, bool loop) {
     SoundCall call{SoundCall::What::PlayAudio, mono_, bytes, {}, {}, 0, loop, false};
-    if (LooksLikeWav(bytes)) {
+    if (ended_) {
+        // The process is on its way out: whatever starts now is gone with it at once.
+    } else if (LooksLikeWav(bytes)) {
         if (const auto wav = ParseWav(bytes)) {
             const std::uint32_t rate = wav->avgBytesPerSec ? wav->avgBytesPerSec : 1;
             const std::int64_t lengthMs = static_cast<std::int64_t>(wav->samples.size()) * 1000 / rate;
@@ -455,7 +457,7 @@ bool HeadlessDesktop::PlayAudioFile(const std::string& fileName, bool loop) {
 bool HeadlessDesktop::PlayMp3(int times, const std::vector<std::string>& files, Blob fallback) {
     sounds_.push_back(SoundCall{SoundCall::What::PlayMp3, mono_, fallback, {}, files, times, times < 0, false});
     mp3_.reset();
-    if (times == 0) return false;
+    if (times == 0 || ended_) return false;
     std::vector<std::string> named;
     for (const auto& f : files)
         if (!f.empty()) named.push_back(f);
@@ -506,6 +508,14 @@ void HeadlessDesktop::CatchUpMp3() const {
 
 void HeadlessDesktop::StopAudio() {
     sounds_.push_back(SoundCall{SoundCall::What::StopAudio, mono_, {}, {}, {}, 0, false, false});
+    mp3_.reset();
+    midi_.reset();
+    streams_.clear();
+}
+
+// Not a call of the logic, so nothing is recorded: the sounds end because the process does.
+void HeadlessDesktop::EndMessageLoop() {
+    ended_ = true;
     mp3_.reset();
     midi_.reset();
     streams_.clear();

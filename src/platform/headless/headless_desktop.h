@@ -277,7 +277,9 @@ private:
     void ActivateNative(Window& w) override;
     void PostClose(Window& w, std::uint64_t serial) override;
     void RunNestedLoop(Window& modal, const std::function<bool()>& done) override;
-    void EndMessageLoop() override {}
+    // The program ends with its top-level loop, and its process takes every sound with it, as the real
+    // program's does: from here on the device is silent.
+    void EndMessageLoop() override;
     bool RunOne(std::int64_t upTo);  // runs the earliest due item ≤ upTo; false when none
     std::optional<std::int64_t> NextEventTime();
     std::int64_t DeliveryTime(const TimerEntry& e) const;
@@ -323,6 +325,7 @@ private:
         std::int64_t since, endsAt;  // endsAt < 0 for a loop
     };
     std::vector<WavStream> streams_;
+    bool ended_ = false;
     struct Mp3Player {
         std::vector<std::string> files;
         int passesLeft;  // 0: without end

@@ -8,9 +8,16 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_single_copy.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     _fpreset();  // the default floating-point control word, whatever a loaded DLL left behind
+    // Held until the process ends. A second start makes no window, icon or registry write of its own.
+    const dida::win32::SessionMark mark;
+    if (mark.heldByAnother()) {
+        dida::win32::AskRunningCopyToShow(5000);
+        return 0;
+    }
     dida::win32::InstallFatalHandler();
     dida::win32::InitProgramLocation();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

@@ -1,6 +1,7 @@
 #pragma once
 // What the world outside the process knows the program by: the bar's caption, the tray icon's window class
-// and callback message, the private message of the queued close. The end-to-end driver includes this
+// and callback message, the private message of the queued close, the mark of the running copy and the
+// message a second copy sends it. The end-to-end driver includes this
 // header rather than copying the values.
 #include <windows.h>
 
@@ -11,5 +12,9 @@ inline constexpr UINT kTrayCallbackMessage = 0x8064;
 inline constexpr wchar_t kTrayWindowClass[] = L"DidaTrayWindow";
 // The main window's caption as its definition gives it (the backend tests check that the two agree).
 inline constexpr wchar_t kBarCaption[] = L"嘀嗒闹钟";
+// Held by the running copy for its whole life, one per user session (the Local namespace).
+inline constexpr wchar_t kSessionMarkName[] = L"Local\\DidaMiniClock";
+// A second copy posts this registered message to the running copy's tray window: show your bar.
+inline constexpr wchar_t kShowBarMessageName[] = L"DidaMiniClock.ShowBar";
 
 }  // namespace dida::win32

@@ -15,6 +15,7 @@ struct SystemCalls {
     decltype(&::RegDeleteKeyW) RegDeleteKeyW = ::RegDeleteKeyW;
     decltype(&::Shell_NotifyIconW) Shell_NotifyIconW = ::Shell_NotifyIconW;
     decltype(&::SetForegroundWindow) SetForegroundWindow = ::SetForegroundWindow;
+    decltype(&::CreateMutexW) CreateMutexW = ::CreateMutexW;
 };
 
 // The table the backend calls through; one for the process, used from the GUI thread.

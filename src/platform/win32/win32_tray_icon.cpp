@@ -8,6 +8,7 @@
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_names.h"
+#include "platform/win32/win32_single_copy.h"
 #include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
@@ -29,6 +30,8 @@ public:
     void Create() override {
         RegisterClassOnce();
         hwnd_ = CreateWindowExW(0, kTrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Instance(), this);
+        // A second copy started without elevation may still reach a running copy that is elevated.
+        if (hwnd_) ChangeWindowMessageFilterEx(hwnd_, ShowBarMessage(), MSGFLT_ALLOW, nullptr);
         Update();
     }
     void Changed(Prop p) override {
@@ -78,6 +81,10 @@ public:
             if (self) {
                 if (msg == kTrayCallbackMessage) {
                     self->Callback(static_cast<UINT>(LOWORD(lp)));
+                    return 0;
+                }
+                if (msg == ShowBarMessage()) {
+                    if (!self->host_.destroying()) self->tray_.UserEvent(4);
                     return 0;
                 }
                 if (msg == TaskbarCreated()) {

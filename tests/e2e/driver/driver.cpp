@@ -7,6 +7,7 @@
 //   wait-visible 0|1 [ms]         until the bar's visibility is that
 //   rect                          the bar's screen rectangle: left top width height
 //   visible | topmost             1 or 0
+//   bars                          how many top-level windows carry the bar's caption
 //   taskbar-button                1 when the shell would give the bar a taskbar button
 //   children                      every child: class, id, client rectangle, visible, text
 //   text X Y                      the text of the smallest visible child at that client point of the bar
@@ -123,6 +124,15 @@ std::wstring TextOf(HWND h) {
 }
 
 HWND Bar() { return FindWindowW(nullptr, kBarCaption); }
+
+int Bars() {
+    int n = 0;
+    for (HWND h = FindWindowExW(nullptr, nullptr, nullptr, kBarCaption); h;
+         h = FindWindowExW(nullptr, h, nullptr, kBarCaption))
+        ++n;
+    Print(std::to_wstring(n));
+    return 0;
+}
 
 std::vector<HWND> ChildrenOf(HWND parent) {
     std::vector<HWND> out;
@@ -609,6 +619,7 @@ int Run(const Args& a) {
                    ? 0
                    : 1;
     }
+    if (c == L"bars") return Bars();
     if (c == L"rect") {
         RECT r;
         GetWindowRect(NeedBar(), &r);

@@ -58,6 +58,10 @@ void Window::RaiseCreated() {
     if (loaded() && onSizeChanged) onSizeChanged();
 }
 
+void Window::DisplayChanged() {
+    if (loaded() && onDisplayChanged) onDisplayChanged();
+}
+
 bool Window::QueryClose() {
     if (!loaded()) return true;
     return onCloseQuery ? onCloseQuery() : true;

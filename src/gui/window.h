@@ -59,6 +59,10 @@ public:
     std::function<void()> onPosChanged;
     std::function<void()> onSizeChanged;
     std::function<void()> onDestroying;
+    // The screen or the part of it the taskbar leaves has changed (another resolution, a monitor, the taskbar
+    // moved or resized); the backend raises it through DisplayChanged.
+    std::function<void()> onDisplayChanged;
+    void DisplayChanged();
 
 private:
     friend class Component;

@@ -76,13 +76,14 @@ public:
     virtual bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) = 0;
     virtual bool RegDelete(int root, const std::string& fullPath) = 0;
 
-    // Sound: all return at once, the sound runs in the background.
+    // Sound: all return at once, the sound runs in the background. False, and nothing plays, without an
+    // output device.
     virtual bool PlayAudio(Blob soundBytes, bool loop = false) = 0;
     virtual bool PlayAudioFile(const std::string& fileName, bool loop = false) = 0;
     // times: 1 once, 0 nothing (the old player is removed all the same), below 0 without end. False, and
     // nothing plays, when no file of the list can produce sound (Mp3Playable on what it holds: a missing
-    // file, a directory, a wildcard, an empty file, a WAV, junk). fallback: a WAV image the player loops
-    // instead, until stopped, once a whole pass over the list has produced no sound.
+    // file, a directory, a wildcard, an empty file, a WAV, junk) or no output device takes it. fallback: a
+    // WAV image the player loops instead, until stopped, once a whole pass over the list has produced no sound.
     virtual bool PlayMp3(int times, const std::vector<std::string>& files, Blob fallback = {}) = 0;
     virtual void StopAudio() = 0;
 
@@ -100,6 +101,15 @@ public:
     virtual std::string ProgramFileName() = 0;
     virtual bool ShutdownSystem(int mode, bool force = false) = 0;  // 1 power off … 5 hibernate
     virtual void TurnOffMonitor() = 0;
+
+    // What a standard user's session on Windows 10/11 adds to the picture.
+    // REG_BINARY as stored; nothing for a missing key or value and for every other type.
+    virtual std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) = 0;
+    // The primary monitor less the taskbar and the toolbars docked at its edges, in design pixels. A change
+    // reaches every loaded window as its display-changed event.
+    virtual Rect WorkArea() = 0;
+    // ms since the system started, on 64 bits: past 49.7 days it goes on where TickCount wraps.
+    virtual std::int64_t TickCount64() = 0;
 };
 
 }  // namespace dida

@@ -80,7 +80,12 @@ void HeadlessDesktop::SetNow(DateTime localStart) {
     startUtcMs_ = utc - mono_ - wallOffsetMs_;
 }
 
-void HeadlessDesktop::SetTickStart(std::int32_t tick) { tickStart_ = tick - static_cast<std::int32_t>(mono_); }
+// A count given on 32 bits is one within the first 49.7 days.
+void HeadlessDesktop::SetTickStart(std::int32_t tick) { SetUptime(static_cast<std::uint32_t>(tick)); }
+
+void HeadlessDesktop::SetUptime(std::int64_t ms) { tickStart_ = ms - mono_; }
+
+std::int64_t HeadlessDesktop::TickCount64() { return tickStart_ + mono_; }
 
 DateTime HeadlessDesktop::Now() {
     const std::int64_t utc = UtcMs();
@@ -90,7 +95,7 @@ DateTime HeadlessDesktop::Now() {
 }
 
 std::int32_t HeadlessDesktop::TickCount() {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(tickStart_) + static_cast<std::uint32_t>(mono_));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(TickCount64())));
 }
 
 void HeadlessDesktop::Delay(int ms) {
@@ -422,12 +427,21 @@ bool HeadlessDesktop::RegDelete(int root, const std::string& fullPath) {
     return registry_.DeleteKey(root, fullPath);
 }
 
+std::optional<std::vector<std::uint8_t>> HeadlessDesktop::RegReadBytes(int root, const std::string& fullPath) {
+    const RegPath p = SplitFullPath(fullPath);
+    const auto v = registry_.GetValue(root, p.key, p.value);
+    if (!v || v->type != RegType::Binary) return std::nullopt;
+    return v->bytes;
+}
+
 // ---------------------------------------------------------------- sound
 
 bool HeadlessDesktop::PlayAudio(Blob bytes, bool loop) {
     SoundCall call{SoundCall::What::PlayAudio, mono_, bytes, {}, {}, 0, loop, false};
     if (ended_) {
         // The process is on its way out: whatever starts now is gone with it at once.
+    } else if (LooksLikeWav(bytes) && !audioOutput_) {
+        // Nothing to open a stream on.
     } else if (LooksLikeWav(bytes)) {
         if (const auto wav = ParseWav(bytes)) {
             const std::uint32_t rate = wav->avgBytesPerSec ? wav->avgBytesPerSec : 1;
@@ -462,7 +476,7 @@ bool HeadlessDesktop::PlayMp3(int times, const std::vector<std::string>& files, 
     for (const auto& f : files)
         if (!f.empty()) named.push_back(f);
     const std::int64_t passMs = Mp3PassMs(named);
-    if (passMs == 0) return false;
+    if (passMs == 0 || !audioOutput_) return false;
     mp3_ = Mp3Player{named, times < 0 ? 0 : times, fallback, mono_, mono_ + passMs, false};
     sounds_.back().result = true;
     return true;
@@ -551,6 +565,23 @@ void HeadlessDesktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int
 void HeadlessDesktop::SetScreen(int width, int height) {
     screenW_ = width;
     screenH_ = height;
+    workArea_.reset();
+    RaiseDisplayChanged();
+}
+
+void HeadlessDesktop::SetWorkArea(Rect r) {
+    workArea_ = r;
+    RaiseDisplayChanged();
+}
+
+Rect HeadlessDesktop::WorkArea() { return workArea_ ? *workArea_ : Rect{0, 0, screenW_, screenH_ - 40}; }
+
+// Every top-level window hears of it, as of WM_DISPLAYCHANGE and WM_SETTINGCHANGE.
+void HeadlessDesktop::RaiseDisplayChanged() {
+    const std::vector<Window*> open = windows_.open();
+    for (Window* w : open)
+        if (w->loaded()) w->DisplayChanged();
+    RunPending();
 }
 
 void HeadlessDesktop::SetProgramPath(const std::string& directory, const std::string& fileName) {

@@ -202,6 +202,16 @@ public:
     bool Quit() const { return windows_.quitting(); }
     void SetStartWindow(Window* w) { windows_.SetStartWindow(w); }
 
+    // ---- a standard user's Windows 10/11
+    // Where the taskbar is: the work area, the screen less a 40-pixel taskbar at the bottom until set. A
+    // change while windows are loaded reaches each as its display-changed event, as a new screen size does.
+    void SetWorkArea(Rect r);
+    // The machine has been up this long: TickCount64 from here, TickCount its low 32 bits.
+    void SetUptime(std::int64_t ms);
+    // Without an output device no waveOut stream opens: WAV images and files and MP3 lists give false and
+    // nothing sounds, until a device is there again.
+    void SetAudioOutput(bool present) { audioOutput_ = present; }
+
     // ---- records
     const std::vector<SoundCall>& sounds() const { return sounds_; }
     const std::vector<MessageCall>& messages() const { return messages_; }
@@ -252,6 +262,9 @@ public:
     std::string ProgramFileName() override { return programFile_; }
     bool ShutdownSystem(int mode, bool force = false) override;
     void TurnOffMonitor() override;
+    std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) override;
+    Rect WorkArea() override;
+    std::int64_t TickCount64() override;
 
     // Timer peers call these.
     void TimerChanged(Timer& t);
@@ -287,9 +300,9 @@ private:
     std::int64_t Scaled(std::int64_t waitMs) const;
 
     std::int64_t mono_ = 0;
-    std::int64_t wallOffsetMs_ = 0;  // jumps of the wall clock
-    std::int64_t startUtcMs_ = 0;    // UTC ms since 1970 of mono 0
-    std::int32_t tickStart_ = 1000000;
+    std::int64_t wallOffsetMs_ = 0;     // jumps of the wall clock
+    std::int64_t startUtcMs_ = 0;       // UTC ms since 1970 of mono 0
+    std::int64_t tickStart_ = 1000000;  // the 64-bit count at mono 0
     std::function<int(std::int64_t)> utcOffset_;
     std::function<int(std::int64_t)> lateness_;
     std::function<bool(std::int64_t)> drop_;
@@ -308,6 +321,9 @@ private:
 
     HeadlessRegistry registry_;
     int screenW_ = 1920, screenH_ = 1080;
+    std::optional<Rect> workArea_;  // set by a test; else the default taskbar's
+    bool audioOutput_ = true;
+    void RaiseDisplayChanged();
     std::string programDir_ = "C:\\Program Files\\嘀嗒", programFile_ = "DidaMiniClock.exe";
     std::map<std::string, std::vector<std::uint8_t>> files_;
 

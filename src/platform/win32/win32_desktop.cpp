@@ -311,6 +311,11 @@ std::string Win32Desktop::ProgramDirectory() { return GetProgramLocation().direc
 std::string Win32Desktop::ProgramFileName() { return GetProgramLocation().fileName; }
 bool Win32Desktop::ShutdownSystem(int mode, bool force) { return win32::ShutdownSystem(mode, force); }
 void Win32Desktop::TurnOffMonitor() { win32::TurnOffMonitor(); }
+std::optional<std::vector<std::uint8_t>> Win32Desktop::RegReadBytes(int root, const std::string& fullPath) {
+    return win32::RegReadBytes(root, fullPath);
+}
+Rect Win32Desktop::WorkArea() { return win32::WorkArea(); }
+std::int64_t Win32Desktop::TickCount64() { return static_cast<std::int64_t>(Sys().GetTickCount64()); }
 
 // ---------------------------------------------------------------- tray and menus
 

@@ -96,6 +96,9 @@ public:
     std::string ProgramFileName() override;
     bool ShutdownSystem(int mode, bool force = false) override;
     void TurnOffMonitor() override;
+    std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) override;
+    Rect WorkArea() override;
+    std::int64_t TickCount64() override;
 
     // ---- for the window hosts and the tests
     WindowLifeCycle& windows() { return windows_; }

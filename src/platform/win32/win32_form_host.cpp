@@ -554,6 +554,11 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMECHANGE:
         for (const auto& p : peers_) p->OnClockSet();
         break;
+    case WM_DISPLAYCHANGE: window_.DisplayChanged(); break;
+    case WM_SETTINGCHANGE:
+        // The taskbar moved, resized, or showed or hid itself.
+        if (wp == SPI_SETWORKAREA) window_.DisplayChanged();
+        break;
     case WM_NCHITTEST: {
         const LRESULT hit = DefWindowProcW(self, msg, wp, lp);
         return hit == HTCLIENT && window_.design().dragAnywhere ? HTCAPTION : hit;

@@ -146,6 +146,24 @@ bool RegDelete(int root, const std::string& fullPath) {
     return Sys().RegDeleteKeyW(HiveOf(root), Wide(fullPath).c_str()) == ERROR_SUCCESS;
 }
 
+std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) {
+    const RegPath path = SplitFullPath(fullPath);
+    Key k;
+    if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS)
+        return std::nullopt;
+    const std::wstring name = Wide(path.value);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_BINARY)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(size);
+    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS ||
+        type != REG_BINARY)
+        return std::nullopt;
+    bytes.resize(size);
+    return bytes;
+}
+
 const ProgramLocation& GetProgramLocation() {
     static const ProgramLocation location = ReadProgramLocation();
     return location;
@@ -163,6 +181,14 @@ void InitProgramLocation() {
 int ScreenWidth() { return ToDesign(GetSystemMetrics(SM_CXSCREEN), PrimaryDpi()); }
 
 int ScreenHeight() { return ToDesign(GetSystemMetrics(SM_CYSCREEN), PrimaryDpi()); }
+
+// In physical pixels whatever the caller's awareness, like the screen metrics of this process.
+Rect WorkArea() {
+    RECT r{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0))
+        r = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return ToDesign(Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}, PrimaryDpi());
+}
 
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;

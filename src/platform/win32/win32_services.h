@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "gui/component.h"
 
 namespace dida::win32 {
 
@@ -26,6 +29,9 @@ bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint
 // Deletes the named value; when there is none, the whole path as a key without sub-keys.
 bool RegDelete(int root, const std::string& fullPath);
 
+// REG_BINARY as stored; nothing for a missing key or value and for every other type.
+std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath);
+
 struct ProgramLocation {
     std::string directory;  // without a trailing backslash
     std::string fileName;
@@ -38,6 +44,8 @@ void InitProgramLocation();
 // The primary screen in design pixels.
 int ScreenWidth();
 int ScreenHeight();
+// The primary monitor's work area (the screen less the taskbar and docked toolbars) in design pixels.
+Rect WorkArea();
 
 // True when a directory search finds anything: files, directories, wildcard matches.
 bool FileExists(const std::string& path);

@@ -15,6 +15,7 @@
 
 #include "platform/sound_format.h"
 #include "platform/win32/win32_libraries.h"
+#include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
 namespace dida::win32 {
@@ -89,13 +90,14 @@ constexpr std::size_t kProbeBytes = std::size_t(1) << 20;
 
 // Whether the named file can produce sound, judged on the GUI thread before anything starts: ID3v2 tags
 // (pictures make them megabytes long) are stepped over by seeking, then at most kProbeBytes of audio are
-// read. A directory or a wildcard does not open as a file, so it cannot sound.
-bool Mp3FilePlayable(const std::string& utf8Name) {
-    if (utf8Name.empty()) return false;
+// read. A directory or a wildcard does not open as a file, so it cannot sound. The first frame's header tells
+// what the file decodes to.
+std::optional<MpegHeader> PlayableMp3(const std::string& utf8Name) {
+    if (utf8Name.empty()) return std::nullopt;
     HANDLE f = CreateFileW(Wide(utf8Name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    bool playable = false;
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<MpegHeader> playable;
     LARGE_INTEGER size{};
     if (GetFileSizeEx(f, &size) && size.QuadPart > 0) {
         const std::uint64_t total = std::uint64_t(size.QuadPart);
@@ -108,11 +110,29 @@ bool Mp3FilePlayable(const std::string& utf8Name) {
         if (pos < total) {
             const std::size_t want = std::size_t(std::min<std::uint64_t>(total - pos, kProbeBytes));
             const std::vector<std::uint8_t> audio = ReadAt(f, pos, want);
-            playable = audio.size() == want && Mp3Playable(audio, pos + want == total);
+            if (audio.size() == want && Mp3Playable(audio, pos + want == total))
+                if (const auto frame = MpegFrameScanner(audio).Next()) playable = frame->header;
         }
     }
     CloseHandle(f);
     return playable;
+}
+
+// What the decoder makes of a stream: 16-bit PCM at its rate and channels.
+WAVEFORMATEX PcmOf(const MpegHeader& first) {
+    WAVEFORMATEX pcm{};
+    pcm.wFormatTag = WAVE_FORMAT_PCM;
+    pcm.nChannels = WORD(first.channels);
+    pcm.nSamplesPerSec = DWORD(first.sampleRate);
+    pcm.wBitsPerSample = 16;
+    pcm.nBlockAlign = WORD(pcm.nChannels * 2);
+    pcm.nAvgBytesPerSec = pcm.nSamplesPerSec * pcm.nBlockAlign;
+    return pcm;
+}
+
+// Asked without opening anything: whether an output device would take the format now.
+bool OutputTakes(const WAVEFORMATEX& format) {
+    return Sys().waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY) == MMSYSERR_NOERROR;
 }
 
 // One opened wave output device with its ring of buffers. The owner fills buffers in order; the
@@ -133,8 +153,8 @@ public:
         // Without the sound library nothing plays: the same as a machine without a device.
         mm_ = WinmmLibrary();
         if (!freed_.get() || !mm_) return false;
-        return mm_->waveOutOpen(&device_, WAVE_MAPPER, format, reinterpret_cast<DWORD_PTR>(&Notify),
-                                reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) == MMSYSERR_NOERROR;
+        return Sys().waveOutOpen(&device_, WAVE_MAPPER, format, reinterpret_cast<DWORD_PTR>(&Notify),
+                                 reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) == MMSYSERR_NOERROR;
     }
 
     // Waits until a buffer is free (all is false) or all of them are (all is true).
@@ -546,13 +566,7 @@ private:
         mp3.nFramesPerBlock = 1;
         mp3.nCodecDelay = 0;
 
-        WAVEFORMATEX pcm{};
-        pcm.wFormatTag = WAVE_FORMAT_PCM;
-        pcm.nChannels = WORD(first.channels);
-        pcm.nSamplesPerSec = DWORD(first.sampleRate);
-        pcm.wBitsPerSample = 16;
-        pcm.nBlockAlign = WORD(pcm.nChannels * 2);
-        pcm.nAvgBytesPerSec = pcm.nSamplesPerSec * pcm.nBlockAlign;
+        WAVEFORMATEX pcm = PcmOf(first);
 
         // Without the decoder's library no file decodes: the same as a file that is not an MP3.
         const AcmApi* api = AcmLibrary();
@@ -700,8 +714,12 @@ bool Win32Sound::PlayMp3(int times, const std::vector<std::string>& files, Blob 
     std::vector<std::string> names;
     for (const std::string& f : files)
         if (!f.empty()) names.push_back(f);
-    // Decided before anything starts, so that the caller can ring something else at once.
-    if (std::none_of(names.begin(), names.end(), Mp3FilePlayable)) return false;
+    // Decided before anything starts, so that the caller can ring something else at once, or try again later
+    // when it is the device that is missing.
+    std::optional<MpegHeader> first;
+    for (const std::string& name : names)
+        if ((first = PlayableMp3(name))) break;
+    if (!first || !OutputTakes(PcmOf(*first))) return false;
     mp3_ = std::make_unique<Mp3Player>(std::move(names), times < 0 ? 0 : times, fallback);
     return true;
 }

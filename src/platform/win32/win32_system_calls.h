@@ -5,9 +5,15 @@
 // tray that times out), and the backend's own code meets that answer. The entries hold the real calls unless
 // a test says otherwise; the members carry the system's names.
 #include <windows.h>
+#include <mmsystem.h>
 #include <shellapi.h>
 
 namespace dida::win32 {
+
+// winmm is loaded at the first sound (win32_libraries.h): the entry's default opens through the library
+// loaded there, and answers MMSYSERR_NODRIVER, as a machine without a device driver does, where it cannot load.
+MMRESULT WINAPI WaveOutOpenThroughLibrary(LPHWAVEOUT device, UINT id, LPCWAVEFORMATEX format, DWORD_PTR callback,
+                                          DWORD_PTR instance, DWORD flags);
 
 struct SystemCalls {
     decltype(&::RegOpenKeyExW) RegOpenKeyExW = ::RegOpenKeyExW;
@@ -16,9 +22,13 @@ struct SystemCalls {
     decltype(&::Shell_NotifyIconW) Shell_NotifyIconW = ::Shell_NotifyIconW;
     decltype(&::SetForegroundWindow) SetForegroundWindow = ::SetForegroundWindow;
     decltype(&::CreateMutexW) CreateMutexW = ::CreateMutexW;
+    // No output device (HDMI sound with the monitor asleep, a headset unplugged), a machine up for 50 days.
+    decltype(&::waveOutOpen) waveOutOpen = WaveOutOpenThroughLibrary;
+    decltype(&::GetTickCount64) GetTickCount64 = ::GetTickCount64;
 };
 
-// The table the backend calls through; one for the process, used from the GUI thread.
+// The table the backend calls through; one for the process. Sound opens its devices from worker threads too,
+// so a test changes an entry only while nothing makes that call.
 SystemCalls& Sys();
 
 // A test's stand-in for one entry, for the test's scope: the entry holds the call it held before again

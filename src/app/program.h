@@ -17,6 +17,8 @@ struct ReminderState {
     DateTime targetTime = 0;
     DateTime warningTime = 0;
     std::string mp3FileName;
+    // The action whose ring found no output device to sound on; empty when none waits.
+    std::string ringSoundWaiting;
 
     // Ticks are not trusted to arrive on time: the countdown keeps its deadline on the monotonic tick
     // count, the clock-watching kinds remember when and at what local time the previous tick came.
@@ -44,6 +46,10 @@ public:
     FullScreenForm fullScreen;
     WarningForm warning;
     ReminderState vars;
+    // Where the bar was last docked; found anywhere else, it was dragged away by the user.
+    struct DockedPlace {
+        int left = 0, top = 0;
+    } docked;
 
 private:
     void BindShell();

@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include "app/program.h"
+#include "platform/convert.h"
 #include "settings/settings.h"
 
 namespace dida {
@@ -52,9 +53,22 @@ bool 主窗口_CloseQuery(Program& p) {
     return true;
 }
 
+void DockBar(Program& p) {
+    MainForm& m = p.main;
+    const Rect work = p.desk.WorkArea();
+    m.left(ToInteger(static_cast<double>(work.x + work.w) - m.width() - 140));
+    m.top(work.y);
+    p.docked = {m.left(), m.top()};
+}
+
+void 主窗口_DisplayChanged(Program& p) {
+    if (p.main.left() == p.docked.left && p.main.top() == p.docked.top) DockBar(p);
+}
+
 void Program::BindShell() {
     main.onCreated = [this] { StartupLoad(*this); };
     main.onCloseQuery = [this] { return 主窗口_CloseQuery(*this); };
+    main.onDisplayChanged = [this] { 主窗口_DisplayChanged(*this); };
     main.托盘图标1.onDblClick = [this] { 托盘图标1_DoubleClick(*this); };
     main.托盘图标1.onRightUp = [this] { 托盘图标1_RightButtonUp(*this); };
     main.托盘图标1.onAnotherStart = [this] { 托盘图标1_AnotherStart(*this); };

@@ -6,19 +6,12 @@
 namespace dida {
 namespace {
 
-// A read default no stored text can be: it tells an absent value from any stored one.
-const char* const kAbsent = "\x01";
+constexpr int kOkExclamation = 0x30;
 
 // The stored copy goes first; a switch whose copy could not be changed keeps its old state, so the
 // check mark never shows what the next start will not find.
 bool StoreOn(Program& p, int root, const char* path, const std::string& text) {
     return p.desk.RegWrite(root, path, text);
-}
-
-bool StoreOff(Program& p, int root, const char* path) {
-    if (p.desk.RegDelete(root, path)) return true;
-    // Deleting what is already gone is no failure.
-    return p.desk.RegReadText(root, path, kAbsent) == kAbsent;
 }
 
 // The plain switches: nothing changes but the stored flag and the check mark.
@@ -32,13 +25,24 @@ void ToggleFlag(Program& p, MenuItem& item, const char* path) {
 
 }  // namespace
 
-// Quoted: an unquoted path with a space in a Run entry lets the system try its first word as a program.
+bool StoreOff(Program& p, int root, const char* path) {
+    if (p.desk.RegDelete(root, path)) return true;
+    // Deleting what is already gone is no failure.
+    return p.desk.RegReadText(root, path, reg::kAbsent) == reg::kAbsent;
+}
+
+// The check mark shows what the next logon will do. An entry that cannot be deleted is one an elevated run
+// made for every user of the machine: only such a run can take it away, and the user is told so.
 void 随系统启动_Chosen(Program& p) {
     MenuItem& item = p.main.随系统启动;
     if (!item.Checked()) {
-        if (StoreOn(p, kLocalMachine, reg::kRunEntry, "\"" + ProgramPath(p) + "\"")) item.Checked(true);
+        item.Checked(TurnStartWithSystemOn(p));
+    } else if (TurnStartWithSystemOff(p)) {
+        item.Checked(false);
     } else {
-        if (StoreOff(p, kLocalMachine, reg::kRunEntry)) item.Checked(false);
+        item.Checked(true);
+        p.desk.ShowMessage("开机启动项是以管理员身份为本机所有用户设置的，请以管理员身份运行本软件后再取消！",
+                           kOkExclamation, "重要提示：");
     }
 }
 

@@ -10,6 +10,10 @@ namespace reg {
 // Full paths (key and value name joined by the last backslash). Options live under the current user,
 // the start-with-the-system entry under the local machine.
 inline constexpr const char* kRunEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV";
+// Where the startup list (Task Manager, Settings → Startup apps) keeps the user's switch for the Run entry of
+// the same hive: a byte block whose first byte, when odd, says the entry is not run.
+inline constexpr const char* kRunApproval =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run\\TORV";
 inline constexpr const char* kBalloon = "Software\\TORV\\气球提示";
 inline constexpr const char* kShutdownWarning = "Software\\TORV\\三十秒提醒";
 inline constexpr const char* kLongRing = "Software\\TORV\\长鸣";
@@ -21,6 +25,8 @@ inline constexpr const char* kDefaultAction = "Software\\TORV\\默认事件";
 inline constexpr const char* kMusicPath = "Software\\TORV\\MP3路径";
 // What every flag read falls back to: anything but "1" is off.
 inline constexpr const char* kFlagDefault = "空";
+// A read default no stored text can be: it tells an absent value from any stored one.
+inline constexpr const char* kAbsent = "\x01";
 }  // namespace reg
 
 // The main window's created handler: every stored option back into the bar, nothing armed.
@@ -31,6 +37,20 @@ void 组合框类型_SelChange(Program& p);
 
 // The program's own path as the Run entry and the start-up comparison use it.
 std::string ProgramPath(Program& p);
+
+// Start with the system. Windows runs the entry of the machine and the user's own at logon, unless the user
+// switched it off in the startup list.
+bool StartsWithSystem(Program& p);
+// An entry naming a program file that is no longer there (the program was moved and started from its new
+// place) names this program again, in each hive where the program may write it.
+void FollowMovedProgram(Program& p);
+// Writes the entry to the first hive that takes it and lets it run there; true when Windows will run it.
+bool TurnStartWithSystemOn(Program& p);
+// Deletes the entry from both hives; false when one that Windows will still run could not be deleted.
+bool TurnStartWithSystemOff(Program& p);
+
+// Deletes an option's stored value; true also when there was none.
+bool StoreOff(Program& p, int root, const char* path);
 
 // The options submenu.
 void 随系统启动_Chosen(Program& p);

@@ -1,5 +1,6 @@
 // The stored options back into the bar when the main window has been created, and the type list.
 #include "app/program.h"
+#include "app/shell.h"
 #include "platform/convert.h"
 #include "platform/registry_path.h"
 #include "reminder/reminder.h"
@@ -18,10 +19,8 @@ std::string ProgramPath(Program& p) { return JoinProgramPath(p.desk.ProgramDirec
 void StartupLoad(Program& p) {
     MainForm& m = p.main;
 
-    // The entry is written quoted; one written unquoted by an earlier version counts as well.
-    const std::string run = p.desk.RegReadText(kLocalMachine, reg::kRunEntry, reg::kFlagDefault);
-    const std::string path = ProgramPath(p);
-    m.随系统启动.Checked(run == path || run == "\"" + path + "\"");
+    FollowMovedProgram(p);
+    m.随系统启动.Checked(StartsWithSystem(p));
 
     m.气泡提醒.Checked(FlagOn(p, reg::kBalloon));
     m.关机前30秒提醒.Checked(FlagOn(p, reg::kShutdownWarning));
@@ -50,8 +49,7 @@ void StartupLoad(Program& p) {
     p.desk.ProcessEvents();
 
     m.height(22);
-    m.left(ToInteger(static_cast<double>(p.desk.ScreenWidth()) - m.width() - 140));
-    m.top(0);
+    DockBar(p);
 
     m.标签1.Caption(DateTimeToText(p.desk.Now()));
 }

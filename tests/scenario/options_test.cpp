@@ -57,6 +57,7 @@ TEST_F(Options, StartWithTheSystemWritesTheQuotedPathUnderTheMachine) {
 
 TEST_F(Options, TurningStartOffDeletesWhateverPathTheEntryHeld) {
     desk.registry().SetValue(kLocalMachine, kRunKey, "TORV", RegValue{RegType::Sz, "D:\\old\\clock.exe", 0, {}});
+    desk.AddFile("D:\\old\\clock.exe");  // another copy, still there
     Start();
     ASSERT_FALSE(bar().随系统启动.Checked());
     desk.Choose(bar().随系统启动);
@@ -66,15 +67,19 @@ TEST_F(Options, TurningStartOffDeletesWhateverPathTheEntryHeld) {
 
 TEST_F(Options, AFailedWriteOrDeleteKeepsTheOldCheckMark) {
     Start();
+    // Where the machine refuses, the user's own entry is written; only with both refusing the mark stays off.
     desk.registry().SetWriteProtected(kLocalMachine, true);
+    desk.registry().SetWriteProtected(kCurrentUser, true);
     desk.Choose(bar().随系统启动);
     EXPECT_FALSE(bar().随系统启动.Checked());
     EXPECT_FALSE(RunEntry());
 
     desk.registry().SetWriteProtected(kLocalMachine, false);
+    desk.registry().SetWriteProtected(kCurrentUser, false);
     desk.Choose(bar().随系统启动);
     ASSERT_TRUE(bar().随系统启动.Checked());
     desk.registry().SetWriteProtected(kLocalMachine, true);
+    desk.AnswerMessage(kOk);
     desk.Choose(bar().随系统启动);
     EXPECT_TRUE(bar().随系统启动.Checked());
     EXPECT_TRUE(RunEntry());

@@ -33,6 +33,19 @@ TEST_F(Shell, StartPlacesTheBarAtTheTopEdge) {
     EXPECT_EQ(bar.组合框声音.CurrentIndex(), -1);
 }
 
+TEST_F(Shell, TheBarFollowsTheWorkAreaUntilTheUserDragsItAway) {
+    desk.SetWorkArea({0, 48, 1920, 1032});  // the taskbar moved to the top
+    EXPECT_EQ(bar.left(), 1464);
+    EXPECT_EQ(bar.top(), 48);
+    desk.SetScreen(1280, 720);  // another resolution; the taskbar at the bottom again
+    EXPECT_EQ(bar.left(), 824);
+    EXPECT_EQ(bar.top(), 0);
+    bar.UserMoved({300, 200, bar.width(), bar.height()});  // dragged by the user
+    desk.SetWorkArea({0, 0, 1220, 720});
+    EXPECT_EQ(bar.left(), 300);
+    EXPECT_EQ(bar.top(), 200);
+}
+
 TEST_F(Shell, TrayDoubleClickTogglesAndShowItemOnlyShows) {
     desk.TrayEvent(bar.托盘图标1, 1);
     EXPECT_FALSE(bar.visible());

@@ -31,18 +31,26 @@ TEST_F(Startup, EmptyRegistryGivesEveryOptionOffAndTheCountdownKind) {
     EXPECT_EQ(m.时钟倒计.Interval() + m.时钟指定.Interval() + m.时钟整点.Interval(), 0);
 }
 
+// Docked on the work area: with the taskbar at the bottom, as it is by default, that is the screen's top edge.
 TEST_F(Startup, TheBarIsAStripAtTheTopEdge) {
     const struct {
         int screenWidth;
-        int left;
-    } rows[] = {{1920, 1464}, {1024, 568}, {300, -156}};
+        std::optional<Rect> workArea;  // else the default taskbar's
+        int left, top;
+    } rows[] = {{1920, {}, 1464, 0},
+                {1024, {}, 568, 0},
+                {300, {}, -156, 0},
+                {1920, Rect{0, 48, 1920, 720}, 1464, 48},  // the taskbar at the top
+                {1920, Rect{0, 0, 1860, 768}, 1404, 0},    // on the right
+                {1920, Rect{62, 0, 1858, 768}, 1464, 0}};  // on the left
     for (const auto& r : rows) {
         HeadlessDesktop fresh;
         fresh.SetScreen(r.screenWidth, 768);
+        if (r.workArea) fresh.SetWorkArea(*r.workArea);
         Program p(fresh);
         p.Start();
         EXPECT_EQ(p.main.height(), 22) << r.screenWidth;
-        EXPECT_EQ(p.main.top(), 0) << r.screenWidth;
+        EXPECT_EQ(p.main.top(), r.top) << r.screenWidth;
         EXPECT_EQ(p.main.left(), r.left) << r.screenWidth;
     }
 }
@@ -160,11 +168,13 @@ TEST_F(Startup, RunEntryCountsWithOrWithoutQuotesButNotForAnotherPath) {
     for (const auto& r : rows) {
         HeadlessDesktop fresh;
         fresh.SetProgramPath("C:\\Program Files\\嘀嗒", "DidaMiniClock.exe");
+        fresh.AddFile(path);
+        fresh.AddFile("D:\\old\\DidaMiniClock.exe");  // another copy
         fresh.registry().SetValue(kLocalMachine, kRunKey, "TORV", RegValue{RegType::Sz, r.entry, 0, {}});
         Program p(fresh);
         p.Start();
         EXPECT_EQ(p.main.随系统启动.Checked(), r.on) << r.entry;
-        // Start-up only reads: a stale entry stays until the user changes the option.
+        // An entry naming a program that is there stays until the user changes the option.
         EXPECT_EQ(fresh.registry().Text(kLocalMachine, std::string(kRunKey) + "\\TORV"), r.entry);
     }
 }

@@ -103,7 +103,7 @@ void Disarm(Program& p) {
     p.main.时钟整点.Interval(0);
     p.main.时钟倒计.Interval(0);
     ShowInputs(p);
-    p.desk.StopAudio();
+    StopSound(p);
     ResetFlashing(p);
 }
 

@@ -25,6 +25,21 @@ const LoopingChime kLoopingChimes[] = {
     {"风铃响", &media::kBuiltinSound3},
 };
 
+// The ring's sound for the action; false when it has one and no output device took it.
+bool StartRingSound(Program& p, const std::string& action, const std::string& storedPath) {
+    if (Muted(p)) return true;
+    for (const LoopingChime& c : kLoopingChimes)
+        if (action == c.item) return p.desk.PlayAudio(*c.sound, true);
+    if (action == "音乐…") {
+        // An alarm must never stay silent by surprise: music that cannot sound (no file, a directory, a
+        // wildcard, an empty or broken file) rings the first chime instead, and so does the player by
+        // itself if a whole pass later gives no sound. No message: the user may be away; the chime is it.
+        return (!storedPath.empty() && p.desk.PlayMp3(-1, {storedPath}, media::kBuiltinSound1)) ||
+               p.desk.PlayAudio(media::kBuiltinSound1, true);
+    }
+    return true;
+}
+
 }  // namespace
 
 void Fire(Program& p) {
@@ -33,15 +48,9 @@ void Fire(Program& p) {
     const std::string action = m.组合框声音.Content();
     if (action.empty()) return;
 
-    for (const LoopingChime& c : kLoopingChimes)
-        if (action == c.item && !Muted(p)) p.desk.PlayAudio(*c.sound, true);
-    if (action == "音乐…" && !Muted(p)) {
-        // An alarm must never stay silent by surprise: music that cannot sound (no file, a directory, a
-        // wildcard, an empty or broken file) rings the first chime instead, and so does the player by
-        // itself if a whole pass later gives no sound. No message: the user may be away; the chime is it.
-        if (storedPath.empty() || !p.desk.PlayMp3(-1, {storedPath}, media::kBuiltinSound1))
-            p.desk.PlayAudio(media::kBuiltinSound1, true);
-    }
+    // No output device (HDMI sound with the monitor asleep, a headset unplugged): the ring watcher tries
+    // again every second while the ring lasts.
+    p.vars.ringSoundWaiting = StartRingSound(p, action, storedPath) ? "" : action;
     if (action == "全屏") m.时钟全屏.Interval(1000);
     if (action == "关机") p.desk.ShutdownSystem(kShutdownPowerOff, true);
     if (action == "休眠") p.desk.ShutdownSystem(kShutdownSuspend, true);
@@ -52,6 +61,11 @@ void Fire(Program& p) {
     p.vars.ringSecondsLeft = ToInteger(ToNumber(m.标签闹铃时长.Caption()));
     m.时钟监视变量.Interval(1000);
     if (m.气泡提醒.Checked()) Balloon(p);
+}
+
+void StopSound(Program& p) {
+    p.desk.StopAudio();
+    p.vars.ringSoundWaiting.clear();
 }
 
 void Balloon(Program& p) {
@@ -66,8 +80,13 @@ void 时钟监视变量_Tick(Program& p) {
     // The duration is the user's number saturated to 32 bits: at its floor it stays there rather than
     // wrap to the top and ring for 68 years.
     if (p.vars.ringSecondsLeft > std::numeric_limits<std::int32_t>::min()) p.vars.ringSecondsLeft -= 1;
-    if (m.无操作时长鸣.Checked() || p.vars.ringSecondsLeft > 0) return;
-    p.desk.StopAudio();
+    if (m.无操作时长鸣.Checked() || p.vars.ringSecondsLeft > 0) {
+        const std::string waiting = p.vars.ringSoundWaiting;
+        if (!waiting.empty() && StartRingSound(p, waiting, p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "")))
+            p.vars.ringSoundWaiting.clear();
+        return;
+    }
+    StopSound(p);
     ResetFlashing(p);
     m.时钟监视变量.Interval(0);
     if (m.组合框类型.CurrentIndex() == 2) m.时钟整点.Interval(1000);
@@ -78,7 +97,7 @@ void 超级按钮开始_Click(Program& p) {
     const int kind = m.组合框类型.CurrentIndex();
     // The hourly reminder stays armed: only this ring is silenced.
     if (kind == 0 || kind == 1) m.组合框声音.CurrentIndex(-1);
-    p.desk.StopAudio();
+    StopSound(p);
     m.超级按钮开始.PicOut(media::kSpeakerWaves);
     m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);
     m.超级按钮开始.ToolTip("停止当前音乐");

@@ -18,6 +18,8 @@ void ShowInputs(Program& p);
 void ResetFlashing(Program& p);
 bool Muted(Program& p);
 void Fire(Program& p);
+// Every sound stops, and a ring waiting for an output device stops waiting.
+void StopSound(Program& p);
 void Balloon(Program& p);
 void OpenShutdownWarning(Program& p);
 

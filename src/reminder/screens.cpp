@@ -23,7 +23,7 @@ void 时钟全屏_Tick(Program& p) {
     const bool wasOpen = RestScreenOpen(p);
     p.desk.LoadWindow(p.fullScreen, true);
     if (!wasOpen && !RestScreenOpen(p)) return;
-    p.desk.StopAudio();
+    StopSound(p);
     m.标签全屏时间.Caption(ToText(ToNumber(m.标签全屏时间.Caption()) - 1));
     if (m.标签全屏时间.Caption() != "0") return;
     p.desk.UnloadWindow(p.fullScreen);

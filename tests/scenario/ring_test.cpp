@@ -1,4 +1,6 @@
 // Firing and ringing: what each action does at its moment, how a ring ends.
+#include <set>
+
 #include "bar_fixture.h"
 
 namespace dida::scenario {
@@ -100,6 +102,56 @@ TEST_F(Ring, MusicRepeatsWithoutEndOrFallsBackToTheFirstChime) {
         }
         fresh.Advance(120000);
         EXPECT_FALSE(fresh.playing().empty()) << r.fileThere;  // still ringing inside the 180 s
+    }
+}
+
+// No output device when the alarm fires (HDMI sound with the monitor asleep, a headset unplugged): while the
+// ring lasts it tries again every second, and a device that appears starts it.
+TEST_F(Ring, WithoutAnOutputDeviceTheRingTriesEverySecond) {
+    enum class End { DeviceAppears, RingRunsOut, SpeakerClicked };
+    const struct {
+        const char* action;
+        End end;
+        std::size_t tries;  // the one at the firing included
+    } rows[] = {{"布谷鸟", End::DeviceAppears, 4},
+                {"音乐…", End::DeviceAppears, 4},
+                {"风铃响", End::RingRunsOut, 5},
+                {"嘀嗒叫", End::SpeakerClicked, 3}};
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        fresh.AddFile("C:\\music\\a.mp3", Mp3Image(40));
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "MP3路径",
+                                  RegValue{RegType::Sz, "C:\\music\\a.mp3", 0, {}});
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "闹铃时长", RegValue{RegType::Sz, "5", 0, {}});
+        fresh.SetAudioOutput(false);
+        Program p(fresh);
+        p.Start();
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b2");
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, r.action));
+        auto tries = [&] {
+            std::set<std::int64_t> at;
+            for (const SoundCall& c : fresh.sounds())
+                if (c.what == SoundCall::What::PlayMp3 || (c.what == SoundCall::What::PlayAudio && c.loop))
+                    at.insert(c.atMs);
+            return at;
+        };
+        fresh.Advance(2000 + 2500);
+        ASSERT_EQ(tries().size(), 3u) << r.action;
+        EXPECT_TRUE(fresh.playing().empty()) << r.action;
+        if (r.end == End::SpeakerClicked) fresh.Click(p.main.超级按钮开始);
+        if (r.end == End::RingRunsOut) fresh.Advance(2500);
+        fresh.SetAudioOutput(true);
+        fresh.Advance(1000);
+        EXPECT_EQ(fresh.playing().empty(), r.end != End::DeviceAppears) << r.action;
+        if (r.end == End::DeviceAppears) {
+            const auto playing = fresh.playing();
+            ASSERT_EQ(playing.size(), 1u) << r.action;
+            EXPECT_EQ(playing[0].mp3.empty(), r.action != std::string("音乐…")) << r.action;
+        }
+        fresh.Advance(5000);
+        EXPECT_EQ(tries().size(), r.tries) << r.action;
+        EXPECT_TRUE(fresh.playing().empty()) << r.action << ": the ring ended by itself";
     }
 }
 

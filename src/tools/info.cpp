@@ -5,10 +5,10 @@
 
 namespace dida {
 
-std::string UptimeText(std::uint32_t tickCount) {
-    const std::uint32_t s = tickCount / 1000;
-    const std::uint32_t hours = s / 3600;
-    const std::uint32_t rest = s % 3600;
+std::string UptimeText(std::uint64_t tickCount) {
+    const std::uint64_t s = tickCount / 1000;
+    const std::uint64_t hours = s / 3600;
+    const std::uint64_t rest = s % 3600;
     return "您的电脑目前已开机：" + std::to_string(hours) + "小时" + std::to_string(rest / 60) + "分" +
            std::to_string(rest % 60) + "秒";
 }
@@ -20,7 +20,8 @@ std::string AboutText() {
 }
 
 void 开机时长_Chosen(Program& p) {
-    p.desk.ShowMessage(UptimeText(static_cast<std::uint32_t>(p.desk.TickCount())), 0, "开机时长查看");
+    // With fast start-up, the default, a shutdown does not start the count again: 49.7 days are within reach.
+    p.desk.ShowMessage(UptimeText(static_cast<std::uint64_t>(p.desk.TickCount64())), 0, "开机时长查看");
 }
 
 void 关于_Chosen(Program& p) { p.desk.ShowMessage(AboutText(), 0x40, "关于嘀嗒"); }

@@ -5,9 +5,9 @@
 namespace dida {
 class Program;
 
-// Hours are not folded into days; the tick count is read as unsigned so that it stays positive past
-// 24.8 days of uptime.
-std::string UptimeText(std::uint32_t tickCount);
+// Hours are not folded into days. The count is the 64-bit one, which neither turns negative past 24.8 days
+// nor starts again from 0 after 49.7.
+std::string UptimeText(std::uint64_t tickCount);
 std::string AboutText();
 
 void 开机时长_Chosen(Program& p);

@@ -98,7 +98,7 @@ TEST_F(Stopwatch, StartingMovesTheLastResultUpAndReopeningDoesNotReset) {
 
 TEST(InfoBoxes, UptimeText) {
     struct Row {
-        std::uint32_t tick;
+        std::uint64_t tick;
         const char* text;
     };
     const Row rows[] = {
@@ -107,6 +107,8 @@ TEST(InfoBoxes, UptimeText) {
         {90u * 3600u * 1000u, "您的电脑目前已开机：90小时0分0秒"},
         {2147483648u, "您的电脑目前已开机：596小时31分23秒"},
         {4294967295u, "您的电脑目前已开机：1193小时2分47秒"},
+        {4294967296u, "您的电脑目前已开机：1193小时2分47秒"},
+        {50ull * 86400000u + 3725000u, "您的电脑目前已开机：1201小时2分5秒"},
     };
     for (const Row& r : rows) EXPECT_EQ(UptimeText(r.tick), r.text);
 }
@@ -118,9 +120,13 @@ TEST(InfoBoxes, MenuShowsUptimeAndAboutBoxes) {
     desk.SetTickStart(std::int32_t(-2147483647 - 1));  // past 24.8 days the count is negative as signed
     desk.AnswerMessage(kOk);
     desk.AnswerMessage(kOk);
+    desk.AnswerMessage(kOk);
     desk.Choose(program.main.开机时长);
     desk.Choose(program.main.关于);
-    ASSERT_EQ(desk.messages().size(), 2u);
+    desk.SetUptime(50ll * 86400000 + 3725000);  // past 49.7 days the 32-bit count has started again from 0
+    desk.Choose(program.main.开机时长);
+    ASSERT_EQ(desk.messages().size(), 3u);
+    EXPECT_EQ(desk.messages()[2].text, "您的电脑目前已开机：1201小时2分5秒");
     EXPECT_EQ(desk.messages()[0].text, "您的电脑目前已开机：596小时31分23秒");
     EXPECT_EQ(desk.messages()[0].title, "开机时长查看");
     EXPECT_EQ(desk.messages()[0].style, 0);

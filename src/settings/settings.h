@@ -7,8 +7,8 @@ namespace dida {
 class Program;
 
 namespace reg {
-// Full paths (key and value name joined by the last backslash). Options live under the current user,
-// the start-with-the-system entry under the local machine.
+// Full paths (key and value name joined by the last backslash). Options live under the current user, the
+// start-with-the-system entry under the local machine or, where that refuses, under the current user.
 inline constexpr const char* kRunEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\TORV";
 // Where the startup list (Task Manager, Settings → Startup apps) keeps the user's switch for the Run entry of
 // the same hive: a byte block whose first byte, when odd, says the entry is not run.

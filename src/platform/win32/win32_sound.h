@@ -26,8 +26,8 @@ public:
     bool PlayAudioFile(const std::string& utf8Name, bool loop);
     // times: the number of passes over the whole list, below 0 without end, 0 only removes the old player.
     // False, with nothing playing, when no file of the list can produce sound by the MP3 rule or no output
-    // device takes the first one's sound. fallback: a
-    // WAV image the player loops instead, until stopped or replaced, after a pass that produced no sound.
+    // device takes the first one's sound. fallback: a WAV image the player loops instead, until stopped or
+    // replaced, after a pass that produced no sound.
     bool PlayMp3(int times, const std::vector<std::string>& files, Blob fallback = {});
     void StopAudio();
 

@@ -136,6 +136,13 @@ void 时钟倒计_Tick(Program& p) {
     ReminderState& v = p.vars;
     const std::int32_t before = v.countdownMsLeft;
     const std::int64_t left = TickDiff(v.countdownDeadlineTick, p.desk.TickCount());
+    // The tick count runs on while the machine sleeps, so a deadline slept through is late on waking by
+    // the whole sleep: the same rule as the clock kinds, and the same end as theirs (nothing looks armed).
+    if (SystemAction(p) && -left > kSystemActionGraceMs) {
+        CloseWarning(p);
+        ClearActionAndDisarm(p);
+        return;
+    }
     if (left <= 0) {
         v.countdownMsLeft = 0;
     } else {

@@ -240,12 +240,24 @@ struct Sleep : Bar {
         else
             Arm(kind, "0", "0", "0", action);
     }
-    // When the action fired: the chime's loop, the shutdown, or the rest screen's first tick less its second.
+    // When the action fired: the chime's loop, the music, the system call, or the rest screen's first tick
+    // less its second.
     std::vector<std::int64_t> Firings(const std::string& action) {
         if (action == "关机") return Shutdowns(1);
+        if (action == "休眠") return Shutdowns(4);
+        if (action == "嘀嗒叫") return LoopStarts(media::kBuiltinSound1);
         if (action == "布谷鸟") return LoopStarts(media::kBuiltinSound2);
+        if (action == "风铃响") return LoopStarts(media::kBuiltinSound3);
         std::vector<std::int64_t> at;
-        for (std::int64_t t : restScreens) at.push_back(t - kSecond);
+        if (action == "音乐…") {
+            for (const SoundCall& c : desk.sounds())
+                if (c.what == SoundCall::What::PlayMp3) at.push_back(c.atMs);
+        } else if (action == "关屏") {
+            for (const SystemCall& c : desk.systemCalls())
+                if (c.what == SystemCall::What::TurnOffMonitor) at.push_back(c.atMs);
+        } else {
+            for (std::int64_t t : restScreens) at.push_back(t - kSecond);
+        }
         return at;
     }
     // Long enough after a firing for it to show: the rest screen opens on the second after.
@@ -325,6 +337,64 @@ TEST_F(Sleep, ACountdownKeepsItsDeadlineAcrossSleep) {
     EXPECT_EQ(Firings("布谷鸟"), (std::vector<std::int64_t>{deadline, woke})) << "once, on waking";
 }
 
+// The countdown keeps its deadline on the tick count, which runs on while the machine sleeps: waking after
+// the deadline it is as late as the clock kinds are, and follows their rule.
+struct CountdownSleepRow {
+    const char* action;
+    std::int64_t gapMs;  // asleep from just after the last tick before the deadline, so this less a second late
+    bool runs;           // otherwise nothing happens and the bar is disarmed
+};
+
+std::vector<CountdownSleepRow> CountdownSleepRows() {
+    std::vector<CountdownSleepRow> rows;
+    for (const char* action : {"嘀嗒叫", "布谷鸟", "风铃响", "音乐…", "全屏", "关机", "休眠", "关屏"}) {
+        const std::string a = action;
+        const bool system = a == "关机" || a == "休眠" || a == "关屏";
+        for (std::int64_t gap : {10 * kSecond, 59 * kSecond, 61 * kSecond, 2 * kMinute, 8 * kHour})
+            rows.push_back({action, gap, !system || gap - kSecond < kMinute});
+    }
+    return rows;
+}
+
+void PrintTo(const CountdownSleepRow& r, std::ostream* os) { *os << r.action << " " << r.gapMs << " ms"; }
+
+std::string CountdownSleepRowName(const ::testing::TestParamInfo<CountdownSleepRow>& info) {
+    const std::pair<std::string, const char*> names[] = {
+        {"嘀嗒叫", "Chime1"},   {"布谷鸟", "Chime2"}, {"风铃响", "Chime3"}, {"音乐…", "Music"},
+        {"全屏", "RestScreen"}, {"关机", "Shutdown"}, {"休眠", "Suspend"},  {"关屏", "MonitorOff"}};
+    std::string name;
+    for (const auto& [action, ascii] : names)
+        if (action == info.param.action) name = ascii;
+    return name + "_" + std::to_string(info.param.gapMs / kSecond) + "s";
+}
+
+struct CountdownAcrossSleep : Sleep, ::testing::WithParamInterface<CountdownSleepRow> {};
+
+TEST_P(CountdownAcrossSleep, ASystemActionMoreThanAMinuteLateIsNotRun) {
+    const CountdownSleepRow& r = GetParam();
+    const std::string action = r.action;
+    desk.AddFile("C:\\music\\晨曲.mp3", Mp3Image(40));
+    Store("MP3路径", "C:\\music\\晨曲.mp3");
+    Start(start);
+    Arm("倒计", "0", "2", "0", action);
+    const std::int64_t deadline = Now() + 2 * kMinute;
+    desk.Advance(deadline - kSecond + 1 - Now());
+    ASSERT_TRUE(Firings(action).empty());
+    desk.Suspend(r.gapMs);
+    const std::int64_t woke = Now();
+    desk.Advance(Shows(action));
+    const std::vector<std::int64_t> none;
+    EXPECT_EQ(Firings(action), r.runs ? std::vector<std::int64_t>{woke} : none);
+    EXPECT_EQ(bar().时钟倒计.Interval(), 0);
+    if (r.runs) return;
+    EXPECT_EQ(bar().组合框声音.Content(), "") << "the bar does not pretend to be armed";
+    EXPECT_TRUE(bar().时1.visible());
+    EXPECT_FALSE(bar().标签2.visible());
+    EXPECT_EQ(bar().时钟监视变量.Interval(), 0) << "no ring either";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CountdownAcrossSleep, ::testing::ValuesIn(CountdownSleepRows()), CountdownSleepRowName);
+
 // The 30-second warning announces only a shutdown that will still happen.
 struct SleepWarning : Sleep {
     void ArmShutdown(const std::string& kind) {
@@ -391,6 +461,18 @@ TEST_F(SleepWarning, AWarningOpenWhenTheMachineSleptClosesWithTheShutdownItAnnou
     EXPECT_TRUE(Shutdowns(1).empty());
     EXPECT_EQ(bar().组合框声音.Content(), "");
     EXPECT_EQ(bar().时钟指定.Interval(), 0);
+}
+
+TEST_F(SleepWarning, ACountdownShutdownSleptThroughOpensNoWarningOnWaking) {
+    Store("三十秒提醒", "1");
+    Start(start);
+    Arm("倒计", "1", "0", "0", "关机");
+    desk.Advance(10 * kMinute);
+    desk.Suspend(8 * kHour);
+    desk.Advance(0);
+    EXPECT_FALSE(program->warning.loaded());
+    EXPECT_TRUE(Shutdowns(1).empty());
+    EXPECT_EQ(bar().组合框声音.Content(), "");
 }
 
 // ---------------------------------------------------------------- an action with no kind to arm

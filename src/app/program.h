@@ -29,6 +29,14 @@ struct ReminderState {
     bool haveLastHourlyTick = false;
     std::int32_t lastHourlyTick = 0;
     DateTime lastHourlyNow = 0;
+
+    // What the wake timer is aimed at, so that a tick aims it again only when the armed moment changed;
+    // and whether the display is held on for a ring or the rest screen.
+    enum class WakeAim { None, Clock, Tick } wakeAim = WakeAim::None;
+    DateTime wakeMoment = 0;
+    std::int32_t wakeTick = 0;
+    bool ringing = false;  // a chime or the music rings, from the firing to its end
+    bool displayHeld = false;
 };
 
 class Program {

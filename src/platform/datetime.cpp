@@ -215,4 +215,9 @@ DateTime DateTimeFromUnixSeconds(long long seconds) {
     return FromDaysAndSeconds(day + kUnixEpochDay, seconds - day * kSecondsPerDay);
 }
 
+long long UnixSecondsOf(DateTime t) {
+    const DateFields f = SplitDateTime(t);
+    return DaysFromCivil(f.year, f.month, f.day) * kSecondsPerDay + f.hour * 3600LL + f.minute * 60LL + f.second;
+}
+
 }  // namespace dida

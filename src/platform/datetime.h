@@ -41,5 +41,7 @@ DateTime ToDateTime(const std::string& text);
 
 // Local calendar time of a count of seconds since 1970-01-01 00:00 (no time zone applied).
 DateTime DateTimeFromUnixSeconds(long long seconds);
+// Its inverse: the seconds since 1970-01-01 00:00 of a date-time's calendar fields (to the nearest second).
+long long UnixSecondsOf(DateTime t);
 
 }  // namespace dida

@@ -110,6 +110,18 @@ public:
     virtual Rect WorkArea() = 0;
     // ms since the system started, on 64 bits: past 49.7 days it goes on where TickCount wraps.
     virtual std::int64_t TickCount64() = 0;
+
+    // Waking the machine for a reminder. The program has one wake timer: aiming it again replaces the
+    // moment, and it raises no event of its own; it only makes a sleeping machine be up `leadMs` before the
+    // moment (or at the moment, when that lead is already past). True when the system will wake for it;
+    // false where it cannot (no support for waking by timer). A machine whose power plan allows no wake
+    // timers, or that never leaves its standby for a timer, sleeps on all the same.
+    virtual bool SetWakeTimer(DateTime localMoment, int leadMs) = 0;     // a moment of the local clock
+    virtual bool SetWakeTimerAtTick(std::int32_t tick, int leadMs) = 0;  // a moment of TickCount
+    virtual void CancelWakeTimer() = 0;
+    // While on, the system stays in the working state with the display on, whatever its idle timers say;
+    // off gives them back. The user can still put the machine to sleep.
+    virtual void KeepDisplayOn(bool on) = 0;
 };
 
 }  // namespace dida

@@ -105,6 +105,7 @@ void Disarm(Program& p) {
     ShowInputs(p);
     StopSound(p);
     ResetFlashing(p);
+    StopRinging(p);
 }
 
 }  // namespace
@@ -156,6 +157,7 @@ void 时间框_Change(Program& p, EditBox& field) {
         ToDateTime(p.vars.todayYearText + "年" + p.vars.todayMonthText + "月" + p.vars.todayDayText + "日" +
                    p.main.时1.Content() + "时" + p.main.分1.Content() + "分" + p.main.秒1.Content() + "秒");
     p.vars.warningTime = AddToDateTime(p.vars.targetTime, kUnitSecond, -30);
+    FollowArmedMoment(p);
 }
 
 void 时间框_DblClick(Program& /*p*/, EditBox& field) { field.Content("0"); }
@@ -203,10 +205,15 @@ void 组合框声音_SelChange(Program& p) {
         Arm(p);
     else
         Disarm(p);
+    FollowArmedMoment(p);
 }
 
-// Takes back the visible choice only: a running watcher keeps going and later fires into nothing.
-void 组合框声音_RightButtonUp(Program& p) { p.main.组合框声音.CurrentIndex(-1); }
+// Takes back the visible choice only: a running watcher keeps going and later fires into nothing, for
+// which nothing wakes the machine.
+void 组合框声音_RightButtonUp(Program& p) {
+    p.main.组合框声音.CurrentIndex(-1);
+    FollowArmedMoment(p);
+}
 
 void ClearActionAndDisarm(Program& p) {
     p.main.组合框声音.CurrentIndex(-1);

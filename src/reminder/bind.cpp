@@ -26,6 +26,8 @@ void Program::BindReminder() {
     fullScreen.onDestroying = [this] { 全屏窗口_Destroying(*this); };
     fullScreen.时钟更新文本.onTick = [this] { 时钟更新文本_Tick(*this); };
 
+    main.onDestroying = [this] { 主窗口_Destroying(*this); };
+
     warning.时钟三十秒.onTick = [this] { 时钟三十秒_Tick(*this); };
     warning.按钮1.onClick = [this] { 提醒窗口按钮1_Click(*this); };
 }

@@ -61,6 +61,7 @@ void Fire(Program& p) {
     p.vars.ringSecondsLeft = ToInteger(ToNumber(m.标签闹铃时长.Caption()));
     m.时钟监视变量.Interval(1000);
     if (m.气泡提醒.Checked()) Balloon(p);
+    StartRinging(p);
 }
 
 void StopSound(Program& p) {
@@ -89,6 +90,7 @@ void 时钟监视变量_Tick(Program& p) {
     StopSound(p);
     ResetFlashing(p);
     m.时钟监视变量.Interval(0);
+    StopRinging(p);
     if (m.组合框类型.CurrentIndex() == 2) m.时钟整点.Interval(1000);
 }
 
@@ -103,6 +105,8 @@ void 超级按钮开始_Click(Program& p) {
     m.超级按钮开始.ToolTip("停止当前音乐");
     ResetFlashing(p);
     ShowInputs(p);
+    StopRinging(p);
+    FollowArmedMoment(p);
 }
 
 }  // namespace dida

@@ -3,6 +3,7 @@
 // rest screen and the shutdown warning. Handlers take the program and read the state from the
 // controls at the moment they need it.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace dida {
@@ -53,6 +54,19 @@ void 时钟更新文本_Tick(Program& p);
 void 时钟三十秒_Tick(Program& p);
 void 提醒窗口按钮1_Click(Program& p);
 
+// The machine across sleep: the wake timer follows the one-time moment armed now (or is cancelled), the
+// display is held on while a ring or the rest screen wants to be seen. Each call compares with what was
+// asked before, so every handler that may change the armed moment or the ring can call them.
+void FollowArmedMoment(Program& p);
+void FollowRing(Program& p);
+// A ring that wants to be heard begins (at the firing) or ends (by itself, by the user, by disarming).
+void StartRinging(Program& p);
+void StopRinging(Program& p);
+// At exit: nothing armed any more, nothing held.
+void 主窗口_Destroying(Program& p);
+
+// A time field as the clock writes it: decimal digits without a leading zero, at most `max`.
+std::optional<int> ClockField(const std::string& text, int max);
 // Whole seconds since 1899-12-30 of a local date-time, for comparing clock moments.
 std::int64_t LocalSeconds(double dateTime);
 // Whether a moment that repeats every `period` seconds at `offset` seconds into the period lies in

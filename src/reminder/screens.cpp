@@ -68,6 +68,8 @@ void 全屏窗口_Destroying(Program& p) {
     m.时1.TextColor(0);
     m.分1.TextColor(0);
     m.秒1.TextColor(0);
+    FollowRing(p);
+    FollowArmedMoment(p);
 }
 
 void 时钟三十秒_Tick(Program& p) {

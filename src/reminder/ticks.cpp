@@ -32,18 +32,6 @@ bool SystemAction(Program& p) {
     return action == "关机" || action == "休眠" || action == "关屏";
 }
 
-// A time field as the clock writes it: decimal digits without a leading zero, within range.
-std::optional<int> ClockField(const std::string& text, int max) {
-    if (text.empty() || text.size() > 2 || (text.size() == 2 && text[0] == '0')) return std::nullopt;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    if (v > max) return std::nullopt;
-    return v;
-}
-
 std::int32_t TickDiff(std::int32_t later, std::int32_t earlier) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(later) - static_cast<std::uint32_t>(earlier));
 }
@@ -122,6 +110,17 @@ void CloseWarning(Program& p) {
 
 }  // namespace
 
+std::optional<int> ClockField(const std::string& text, int max) {
+    if (text.empty() || text.size() > 2 || (text.size() == 2 && text[0] == '0')) return std::nullopt;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    if (v > max) return std::nullopt;
+    return v;
+}
+
 std::int64_t LocalSeconds(double dateTime) {
     const double s = dateTime * static_cast<double>(kSecondsPerDay);
     return static_cast<std::int64_t>(s < 0 ? s - 0.5 : s + 0.5);
@@ -156,6 +155,7 @@ void 时钟倒计_Tick(Program& p) {
     if (v.countdownMsLeft != 0) return;
     StartFlashingAndFire(p);
     p.main.时钟倒计.Interval(0);
+    FollowArmedMoment(p);
 }
 
 void 时钟指定_Tick(Program& p) {
@@ -172,17 +172,20 @@ void 时钟指定_Tick(Program& p) {
     const auto s = ClockField(p.main.秒1.Content(), 59);
     if (!h || !m || !s) return;
     switch (MomentDue(p, span, kSecondsPerDay, *h * 3600 + *m * 60 + *s)) {
-    case Due::No: return;
+    case Due::No: break;
     case Due::Fire:
         StartFlashingAndFire(p);
         p.main.时钟指定.Interval(0);
-        return;
+        break;
     case Due::Dropped:
         // Its moment is over as surely as if it had fired: the bar must not go on looking armed.
         CloseWarning(p);
         ClearActionAndDisarm(p);
-        return;
+        break;
     }
+    // After firing nothing is left to wake for; after a clock set, a daylight-saving change or a moment
+    // slept through too long ago, the next one may lie on another day.
+    FollowArmedMoment(p);
 }
 
 void 时钟整点_Tick(Program& p) {

@@ -227,6 +227,9 @@ struct Sleep : Bar {
     std::vector<std::int64_t> restScreens;                                    // when the rest screen opened
 
     void SetUp() override {
+        // What is made up on waking: a machine that does not wake for timers (the power plan allows none,
+        // or a standby that no timer ends).
+        desk.SetWakeTimersAllowed(false);
         // The rest screen is modal; the user leaves it at once, which is when it is counted.
         desk.OnModalLoop([this](Window& w) {
             if (&w == &program->fullScreen) restScreens.push_back(Now());

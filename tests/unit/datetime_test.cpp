@@ -1,5 +1,7 @@
 #include "platform/datetime.h"
 
+#include "platform/local_time.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -274,7 +276,51 @@ TEST(DateTimeFromUnixSeconds, CalendarSecondsSince1970) {
         {-2209161600LL - 3600 * 18, F(1899, 12, 29, 6)},
         {253402214400LL, F(9999, 12, 31)},
     };
-    for (const auto& r : rows) EXPECT_EQ(SplitDateTime(DateTimeFromUnixSeconds(r.seconds)), r.expected) << r.seconds;
+    for (const auto& r : rows) {
+        EXPECT_EQ(SplitDateTime(DateTimeFromUnixSeconds(r.seconds)), r.expected) << r.seconds;
+        EXPECT_EQ(UnixSecondsOf(MakeDateTime(r.expected)), r.seconds) << "and back";
+    }
+}
+
+// Local clocks of 2015 with their daylight-saving changes, as offsets in minutes from UTC.
+struct Zone {
+    const char* name;
+    int standard, daylight;
+    DateFields from, to;  // daylight time in UTC [from, to)
+};
+const Zone kBerlin{"Berlin", 60, 120, F(2015, 3, 29, 1), F(2015, 10, 25, 1)};
+const Zone kNewYork{"New York", -300, -240, F(2015, 3, 8, 7), F(2015, 11, 1, 6)};
+const Zone kLordHowe{"Lord Howe", 630, 660, F(2015, 10, 3, 15, 30), F(2016, 4, 2, 15)};  // half an hour
+
+long long Ms(const DateFields& f) { return UnixSecondsOf(MakeDateTime(f)) * 1000; }
+
+TEST(FirstInstantShowing, TheFirstPassOfTheClockOverTheMoment) {
+    const struct {
+        const Zone* zone;
+        DateFields local, utc;
+    } rows[] = {
+        {&kBerlin, F(2015, 1, 10, 7), F(2015, 1, 10, 6)},
+        {&kBerlin, F(2015, 7, 10, 7), F(2015, 7, 10, 5)},
+        {&kBerlin, F(2015, 3, 29, 1, 59, 59), F(2015, 3, 29, 0, 59, 59)},
+        {&kBerlin, F(2015, 3, 29, 2, 30), F(2015, 3, 29, 1)},  // never shown: the instant of the jump
+        {&kBerlin, F(2015, 3, 29, 3), F(2015, 3, 29, 1)},
+        {&kBerlin, F(2015, 10, 25, 2, 30), F(2015, 10, 25, 0, 30)},  // shown twice: the first time
+        {&kBerlin, F(2015, 10, 25, 3), F(2015, 10, 25, 2)},
+        {&kNewYork, F(2015, 3, 8, 2, 30), F(2015, 3, 8, 7)},
+        {&kNewYork, F(2015, 11, 1, 1, 30), F(2015, 11, 1, 5, 30)},
+        {&kNewYork, F(2015, 12, 31, 23), F(2016, 1, 1, 4)},
+        {&kLordHowe, F(2015, 10, 4, 2, 15), F(2015, 10, 3, 15, 30)},
+        {&kLordHowe, F(2016, 4, 3, 1, 45), F(2016, 4, 2, 14, 45)},
+    };
+    for (const auto& r : rows) {
+        const Zone& z = *r.zone;
+        const long long from = Ms(z.from), to = Ms(z.to);
+        auto localOf = [&](std::int64_t utc) -> std::int64_t {
+            return utc + (utc >= from && utc < to ? z.daylight : z.standard) * 60000LL;
+        };
+        EXPECT_EQ(FirstInstantShowing(Ms(r.local), localOf), Ms(r.utc))
+            << z.name << " " << DateTimeToText(MakeDateTime(r.local));
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/dialog_rules.h"
 #include "platform/fatal.h"
+#include "platform/local_time.h"
 #include "platform/registry_path.h"
 #include "platform/sound_format.h"
 #include "platform/text.h"
@@ -110,7 +111,12 @@ void HeadlessDesktop::JumpWallClock(std::int64_t ms) {
         if (e.clock) e.nextDue = mono_ + Scaled(e.clock->ClockSet(UtcMs()));
 }
 
-void HeadlessDesktop::Suspend(std::int64_t ms) { mono_ += std::max<std::int64_t>(ms, 0); }
+void HeadlessDesktop::Suspend(std::int64_t ms) {
+    std::int64_t end = mono_ + std::max<std::int64_t>(ms, 0);
+    // A wake timer due while the machine sleeps ends the sleep at its moment; one already due has signalled.
+    if (const auto due = WakeDue(); due && wakeAllowed_ && *due > mono_) end = std::min(end, *due);
+    mono_ = end;
+}
 
 void HeadlessDesktop::SetTimerLateness(std::function<int(std::int64_t)> late) { lateness_ = std::move(late); }
 void HeadlessDesktop::SetTimerDrop(std::function<bool(std::int64_t)> drop) { drop_ = std::move(drop); }
@@ -619,5 +625,38 @@ bool HeadlessDesktop::ShutdownSystem(int mode, bool force) {
 void HeadlessDesktop::TurnOffMonitor() {
     systemCalls_.push_back(SystemCall{SystemCall::What::TurnOffMonitor, mono_, 0, false, 0});
 }
+
+// ---------------------------------------------------------------- waking
+
+std::optional<std::int64_t> HeadlessDesktop::WakeDue() const {
+    if (!wake_) return std::nullopt;
+    return wake_->onTheClock ? wake_->at - startUtcMs_ - wallOffsetMs_ : wake_->at;
+}
+
+bool HeadlessDesktop::SetWakeTimer(DateTime localMoment, int leadMs) {
+    const std::int64_t localMs = UnixSecondsOf(localMoment) * 1000;
+    const std::int64_t utc =
+        FirstInstantShowing(localMs, [this](std::int64_t u) { return u + std::int64_t{utcOffset_(u)} * 60000; });
+    const std::int64_t early = utc - std::max(leadMs, 0);
+    wake_ = Wake{true, early > UtcMs() ? early : utc};
+    wakeCalls_.push_back(WakeCall{mono_, WakeDue()});
+    return true;
+}
+
+bool HeadlessDesktop::SetWakeTimerAtTick(std::int32_t tick, int leadMs) {
+    const std::int64_t moment =
+        mono_ + static_cast<std::int32_t>(static_cast<std::uint32_t>(tick) - static_cast<std::uint32_t>(TickCount()));
+    const std::int64_t early = moment - std::max(leadMs, 0);
+    wake_ = Wake{false, early > mono_ ? early : moment};
+    wakeCalls_.push_back(WakeCall{mono_, WakeDue()});
+    return true;
+}
+
+void HeadlessDesktop::CancelWakeTimer() {
+    wake_.reset();
+    wakeCalls_.push_back(WakeCall{mono_, std::nullopt});
+}
+
+void HeadlessDesktop::KeepDisplayOn(bool on) { displayCalls_.push_back(DisplayCall{mono_, on}); }
 
 }  // namespace dida

@@ -266,6 +266,27 @@ public:
     Rect WorkArea() override;
     std::int64_t TickCount64() override;
 
+    // ---- waking the machine: the program's wake timer and its request to keep the display on
+    // Off: the power plan allows no wake timers, or the machine never leaves its standby for one (Modern
+    // Standby); a sleep then lasts as long as it was going to.
+    void SetWakeTimersAllowed(bool allowed) { wakeAllowed_ = allowed; }
+    // The virtual moment a sleep would end at for the wake timer armed now, or nullopt.
+    std::optional<std::int64_t> WakeDue() const;
+    struct WakeCall {
+        std::int64_t atMs;
+        std::optional<std::int64_t> wakesAt;  // the virtual moment it was aimed at (lead applied); none: cancelled
+    };
+    const std::vector<WakeCall>& wakeCalls() const { return wakeCalls_; }
+    struct DisplayCall {
+        std::int64_t atMs;
+        bool on;
+    };
+    const std::vector<DisplayCall>& displayCalls() const { return displayCalls_; }
+    bool SetWakeTimer(DateTime localMoment, int leadMs) override;
+    bool SetWakeTimerAtTick(std::int32_t tick, int leadMs) override;
+    void CancelWakeTimer() override;
+    void KeepDisplayOn(bool on) override;
+
     // Timer peers call these.
     void TimerChanged(Timer& t);
     void PostMessage(std::function<void()> fn);
@@ -354,6 +375,17 @@ private:
     mutable std::optional<Mp3Player> mp3_;
     void CatchUpMp3() const;
     std::int64_t Mp3PassMs(const std::vector<std::string>& files) const;
+    // The wake timer as the system keeps it: an absolute instant (a local moment, converted when it was
+    // aimed, so a later change of the clock moves it with the clock), or a moment of the tick count (which
+    // the backend aims afresh when the clock is set, so it stays where it was in real time).
+    struct Wake {
+        bool onTheClock;
+        std::int64_t at;  // UTC ms, or virtual monotonic ms
+    };
+    std::optional<Wake> wake_;
+    bool wakeAllowed_ = true;
+    std::vector<WakeCall> wakeCalls_;
+    std::vector<DisplayCall> displayCalls_;
     // Last: it takes down the windows still open while everything above still lives.
     WindowLifeCycle windows_{*this};
 };

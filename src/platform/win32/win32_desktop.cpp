@@ -42,6 +42,7 @@ Win32Desktop::Win32Desktop() {
 }
 
 Win32Desktop::~Win32Desktop() {
+    if (displayHeld_) KeepDisplayOn(false);
     windows_.ForgetAll();
     graveyard_.clear();
     if (hiddenOwner_) DestroyWindow(hiddenOwner_);
@@ -316,6 +317,18 @@ std::optional<std::vector<std::uint8_t>> Win32Desktop::RegReadBytes(int root, co
 }
 Rect Win32Desktop::WorkArea() { return win32::WorkArea(); }
 std::int64_t Win32Desktop::TickCount64() { return static_cast<std::int64_t>(Sys().GetTickCount64()); }
+
+// ---------------------------------------------------------------- waking and staying up
+
+bool Win32Desktop::SetWakeTimer(DateTime localMoment, int leadMs) { return wake_.AimAt(localMoment, leadMs); }
+bool Win32Desktop::SetWakeTimerAtTick(std::int32_t tick, int leadMs) { return wake_.AimAtTick(tick, leadMs); }
+void Win32Desktop::CancelWakeTimer() { wake_.Cancel(); }
+
+void Win32Desktop::KeepDisplayOn(bool on) {
+    // Held by this thread, the one thread of the program's logic, until it asks again.
+    const EXECUTION_STATE state = on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED : ES_CONTINUOUS;
+    if (Sys().SetThreadExecutionState(state) != 0) displayHeld_ = on;
+}
 
 // ---------------------------------------------------------------- tray and menus
 

@@ -11,6 +11,7 @@
 #include "gui/lifecycle.h"
 #include "platform/desktop.h"
 #include "platform/win32/win32_sound.h"
+#include "platform/win32/win32_wake_timer.h"
 
 namespace dida::win32 {
 
@@ -100,6 +101,14 @@ public:
     Rect WorkArea() override;
     std::int64_t TickCount64() override;
 
+    bool SetWakeTimer(DateTime localMoment, int leadMs) override;
+    bool SetWakeTimerAtTick(std::int32_t tick, int leadMs) override;
+    void CancelWakeTimer() override;
+    void KeepDisplayOn(bool on) override;
+    // WM_TIMECHANGE reached a window of the program.
+    void ClockSet() { wake_.ClockSet(); }
+    WakeTimer& wakeTimer() { return wake_; }
+
     // ---- for the window hosts and the tests
     WindowLifeCycle& windows() { return windows_; }
     HWND HandleOf(const Window& w) const;
@@ -125,6 +134,8 @@ private:
     static void Restore(const std::vector<HWND>& disabled);
 
     Win32Sound sound_;
+    WakeTimer wake_;
+    bool displayHeld_ = false;
     std::map<const Window*, std::unique_ptr<FormHost>> hosts_;
     std::vector<std::unique_ptr<FormHost>> graveyard_;
     int depth_ = 0;        // dispatches and window procedures on the stack

@@ -553,6 +553,7 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_TIMECHANGE:
         for (const auto& p : peers_) p->OnClockSet();
+        desk_.ClockSet();  // every top-level window hears it; aiming again is the same each time
         break;
     case WM_DISPLAYCHANGE: window_.DisplayChanged(); break;
     case WM_SETTINGCHANGE:

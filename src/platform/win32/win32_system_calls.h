@@ -25,6 +25,10 @@ struct SystemCalls {
     // No output device (HDMI sound with the monitor asleep, a headset unplugged), a machine up for 50 days.
     decltype(&::waveOutOpen) waveOutOpen = WaveOutOpenThroughLibrary;
     decltype(&::GetTickCount64) GetTickCount64 = ::GetTickCount64;
+    // Waking the machine and keeping it up; the machine's time zone.
+    decltype(&::SetWaitableTimer) SetWaitableTimer = ::SetWaitableTimer;
+    decltype(&::SystemTimeToTzSpecificLocalTime) SystemTimeToTzSpecificLocalTime = ::SystemTimeToTzSpecificLocalTime;
+    decltype(&::SetThreadExecutionState) SetThreadExecutionState = ::SetThreadExecutionState;
 };
 
 // The table the backend calls through; one for the process. Sound opens its devices from worker threads too,

@@ -107,7 +107,6 @@ public:
     void KeepDisplayOn(bool on) override;
     // WM_TIMECHANGE reached a window of the program.
     void ClockSet() { wake_.ClockSet(); }
-    WakeTimer& wakeTimer() { return wake_; }
 
     // ---- for the window hosts and the tests
     WindowLifeCycle& windows() { return windows_; }

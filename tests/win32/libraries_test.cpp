@@ -36,6 +36,7 @@ TEST(Libraries, EachTableIsFoundAndAMissingLibraryGivesNoneUntilItIsBack) {
         {L"ole32.dll", [] { return static_cast<const void*>(GdiplusLibrary()); }},
         {L"msacm32.dll", [] { return static_cast<const void*>(AcmLibrary()); }},
         {L"winmm.dll", [] { return static_cast<const void*>(WinmmLibrary()); }},
+        {L"powrprof.dll", [] { return static_cast<const void*>(PowerLibrary()); }},
     };
     for (const auto& r : rows) {
         const void* found = r.table();

@@ -116,12 +116,18 @@ bool LookUpWinmm(WinmmApi& a) {
            DIDA_RESOLVE(m, a, midiOutUnprepareHeader) && DIDA_RESOLVE(m, a, midiOutReset);
 }
 
+bool LookUpPower(PowerApi& a) {
+    HMODULE m = LoadSystemLibrary(L"powrprof.dll");
+    return DIDA_RESOLVE(m, a, GetPwrCapabilities) && DIDA_RESOLVE(m, a, SetSuspendState);
+}
+
 #undef DIDA_RESOLVE
 
 Lazy<FileDialogApi> g_fileDialogs(&LookUpFileDialogs);
 Lazy<GdiplusApi> g_gdiplus(&LookUpGdiplus);
 Lazy<AcmApi> g_acm(&LookUpAcm);
 Lazy<WinmmApi> g_winmm(&LookUpWinmm);
+Lazy<PowerApi> g_power(&LookUpPower);
 
 }  // namespace
 
@@ -129,6 +135,7 @@ const FileDialogApi* FileDialogLibrary() { return g_fileDialogs.Get(); }
 const GdiplusApi* GdiplusLibrary() { return g_gdiplus.Get(); }
 const AcmApi* AcmLibrary() { return g_acm.Get(); }
 const WinmmApi* WinmmLibrary() { return g_winmm.Get(); }
+const PowerApi* PowerLibrary() { return g_power.Get(); }
 
 void ShutdownGdiplus() {
     AcquireSRWLockExclusive(&g_lock);

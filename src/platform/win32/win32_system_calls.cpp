@@ -10,6 +10,24 @@ MMRESULT WINAPI WaveOutOpenThroughLibrary(LPHWAVEOUT device, UINT id, LPCWAVEFOR
     return mm ? mm->waveOutOpen(device, id, format, callback, instance, flags) : MMSYSERR_NODRIVER;
 }
 
+BOOLEAN WINAPI GetPwrCapabilitiesThroughLibrary(PSYSTEM_POWER_CAPABILITIES capabilities) {
+    const PowerApi* power = PowerLibrary();
+    if (!power) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return FALSE;
+    }
+    return power->GetPwrCapabilities(capabilities);
+}
+
+BOOLEAN WINAPI SetSuspendStateThroughLibrary(BOOLEAN hibernate, BOOLEAN force, BOOLEAN wakeUpEventsDisabled) {
+    const PowerApi* power = PowerLibrary();
+    if (!power) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return FALSE;
+    }
+    return power->SetSuspendState(hibernate, force, wakeUpEventsDisabled);
+}
+
 SystemCalls& Sys() {
     static SystemCalls calls;
     return calls;

@@ -14,6 +14,9 @@ namespace dida::win32 {
 // loaded there, and answers MMSYSERR_NODRIVER, as a machine without a device driver does, where it cannot load.
 MMRESULT WINAPI WaveOutOpenThroughLibrary(LPHWAVEOUT device, UINT id, LPCWAVEFORMATEX format, DWORD_PTR callback,
                                           DWORD_PTR instance, DWORD flags);
+// The defaults of the power entries: powrprof's own functions, the library loaded at the first call.
+BOOLEAN WINAPI GetPwrCapabilitiesThroughLibrary(PSYSTEM_POWER_CAPABILITIES capabilities);
+BOOLEAN WINAPI SetSuspendStateThroughLibrary(BOOLEAN hibernate, BOOLEAN force, BOOLEAN wakeUpEventsDisabled);
 
 struct SystemCalls {
     decltype(&::RegOpenKeyExW) RegOpenKeyExW = ::RegOpenKeyExW;
@@ -29,6 +32,12 @@ struct SystemCalls {
     decltype(&::SetWaitableTimer) SetWaitableTimer = ::SetWaitableTimer;
     decltype(&::SystemTimeToTzSpecificLocalTime) SystemTimeToTzSpecificLocalTime = ::SystemTimeToTzSpecificLocalTime;
     decltype(&::SetThreadExecutionState) SetThreadExecutionState = ::SetThreadExecutionState;
+    // The tray window lets "TaskbarCreated" through to an elevated copy.
+    decltype(&::ChangeWindowMessageFilterEx) ChangeWindowMessageFilterEx = ::ChangeWindowMessageFilterEx;
+    // Power: powrprof's two are loaded at the first use (win32_libraries.h) and fail without the library.
+    decltype(&::ExitWindowsEx) ExitWindowsEx = ::ExitWindowsEx;
+    decltype(&GetPwrCapabilitiesThroughLibrary) GetPwrCapabilities = GetPwrCapabilitiesThroughLibrary;
+    decltype(&SetSuspendStateThroughLibrary) SetSuspendState = SetSuspendStateThroughLibrary;
 };
 
 // The table the backend calls through; one for the process. Sound opens its devices from worker threads too,

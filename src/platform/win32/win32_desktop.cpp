@@ -310,8 +310,8 @@ int Win32Desktop::ScreenHeight() { return win32::ScreenHeight(); }
 bool Win32Desktop::FileExists(const std::string& path) { return win32::FileExists(path); }
 std::string Win32Desktop::ProgramDirectory() { return GetProgramLocation().directory; }
 std::string Win32Desktop::ProgramFileName() { return GetProgramLocation().fileName; }
-bool Win32Desktop::ShutdownSystem(int mode, bool force) { return win32::ShutdownSystem(mode, force); }
-void Win32Desktop::TurnOffMonitor() { win32::TurnOffMonitor(); }
+bool Win32Desktop::ShutdownSystem(int mode, bool force) { return win32::ShutdownSystem(mode, force, HiddenOwner()); }
+void Win32Desktop::TurnOffMonitor() { win32::TurnOffMonitor(HiddenOwner()); }
 std::optional<std::vector<std::uint8_t>> Win32Desktop::RegReadBytes(int root, const std::string& fullPath) {
     return win32::RegReadBytes(root, fullPath);
 }

@@ -112,7 +112,8 @@ public:
     WindowLifeCycle& windows() { return windows_; }
     HWND HandleOf(const Window& w) const;
     FormHost* HostOf(const Window& w) const;
-    // The owner that keeps windows without a taskbar button off the taskbar.
+    // The owner that keeps windows without a taskbar button off the taskbar; also the program's own window the
+    // display is turned off through (never disabled, never closed before the end).
     HWND HiddenOwner();
     // Hosts of destroyed windows not deleted yet because a procedure of theirs may still be running.
     std::size_t RetiredHosts() const { return graveyard_.size(); }

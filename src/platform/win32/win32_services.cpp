@@ -199,21 +199,31 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
-bool ShutdownSystem(int mode, bool force) {
+bool ShutdownSystem(int mode, bool force, HWND own) {
     if (mode < 1 || mode > 5) return false;
     if (!EnableShutdownPrivilege()) return false;
     if (mode <= 3) {
         const UINT how = mode == 1 ? EWX_POWEROFF : mode == 2 ? EWX_REBOOT : EWX_LOGOFF;
-        return ExitWindowsEx(how | (force ? EWX_FORCE : 0), SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_FLAG_PLANNED) != 0;
+        // Forcing every program closed would throw away the user's unsaved documents; programs are asked
+        // and only those that do not answer are ended, and one that asks its user to save holds it up.
+        return Sys().ExitWindowsEx(how | (force ? EWX_FORCEIFHUNG : 0),
+                                   SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_FLAG_PLANNED) != 0;
     }
-    return SetSystemPowerState(mode == 4, force) != 0;
+    // A Modern Standby machine has no sleep state of its own to enter: it goes to standby the way its power
+    // button takes it there, by turning the display off.
+    SYSTEM_POWER_CAPABILITIES power{};
+    if (mode == 4 && Sys().GetPwrCapabilities(&power) && AoAcOf(power)) {
+        if (!own) return false;
+        TurnOffMonitor(own);
+        return true;
+    }
+    return Sys().SetSuspendState(mode == 5, FALSE, FALSE) != 0;
 }
 
-void TurnOffMonitor() {
-    // A plain broadcast send waits for every top-level window without end; one hung window anywhere
-    // would freeze the bar. Each window gets a second, a window that is already hung none.
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2, SMTO_ABORTIFHUNG, 1000, &result);
+void TurnOffMonitor(HWND own) {
+    // The window's default handling turns the display off; no other program's window is asked, so none
+    // that is slow or hung can hold the bar up.
+    if (own) SendMessageW(own, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
 }
 
 }  // namespace dida::win32

@@ -50,9 +50,23 @@ Rect WorkArea();
 // True when a directory search finds anything: files, directories, wildcard matches.
 bool FileExists(const std::string& path);
 
-// 1 power off, 2 restart, 3 log off, 4 suspend, 5 hibernate; any other mode gives false.
-bool ShutdownSystem(int mode, bool force = false);
+// The capabilities' Modern Standby flag (S0 low-power idle): AoAc in Microsoft's headers; older MinGW headers
+// keep the same byte as the last of spare2, after Hiberboot and WakeAlarmPresent.
+template <class Capabilities = SYSTEM_POWER_CAPABILITIES>
+BOOLEAN& AoAcOf(Capabilities& c) {
+    if constexpr (requires { c.AoAc; })
+        return c.AoAc;
+    else
+        return c.spare2[2];
+}
 
-void TurnOffMonitor();
+// 1 power off, 2 restart, 3 log off, 4 suspend, 5 hibernate; any other mode gives false. With force, the
+// programs that do not answer are ended; none is closed without being asked. `own` is the program's window,
+// through which a Modern Standby machine's suspend turns the display off. False when the system refused:
+// nothing else has changed then.
+bool ShutdownSystem(int mode, bool force = false, HWND own = nullptr);
+
+// The display off, through the program's own window.
+void TurnOffMonitor(HWND own);
 
 }  // namespace dida::win32

@@ -1,7 +1,7 @@
 #pragma once
-// What the world outside the process knows the program by: the bar's caption, the tray icon's window class
-// and callback message, the private message of the queued close, the mark of the running copy and the
-// message a second copy sends it. The end-to-end driver includes this
+// What the world outside the process knows the program by: the bar's caption, the tray icon's window class,
+// identifier and callback message, the private message of the queued close, the mark of the running copy and
+// the message a second copy sends it. The end-to-end driver includes this
 // header rather than copying the values.
 #include <windows.h>
 
@@ -10,6 +10,8 @@ namespace dida::win32 {
 inline constexpr UINT kUnloadMessage = 0x8065;
 inline constexpr UINT kTrayCallbackMessage = 0x8064;
 inline constexpr wchar_t kTrayWindowClass[] = L"DidaTrayWindow";
+// The same at every start: Windows keeps the user's choice to show the icon by program and identifier.
+inline constexpr UINT kTrayIconId = 1;
 // The main window's caption as its definition gives it (the backend tests check that the two agree).
 inline constexpr wchar_t kBarCaption[] = L"嘀嗒闹钟";
 // Held by the running copy for its whole life, one per user session (the Local namespace).

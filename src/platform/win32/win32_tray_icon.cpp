@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
@@ -30,8 +32,12 @@ public:
     void Create() override {
         RegisterClassOnce();
         hwnd_ = CreateWindowExW(0, kTrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Instance(), this);
-        // A second copy started without elevation may still reach a running copy that is elevated.
-        if (hwnd_) ChangeWindowMessageFilterEx(hwnd_, ShowBarMessage(), MSGFLT_ALLOW, nullptr);
+        // A second copy started without elevation may still reach a running copy that is elevated, and an
+        // elevated copy hears the restarted shell, which runs at the user's level.
+        if (hwnd_) {
+            Sys().ChangeWindowMessageFilterEx(hwnd_, ShowBarMessage(), MSGFLT_ALLOW, nullptr);
+            Sys().ChangeWindowMessageFilterEx(hwnd_, TaskbarCreated(), MSGFLT_ALLOW, nullptr);
+        }
         Update();
     }
     void Changed(Prop p) override {
@@ -63,7 +69,8 @@ public:
         nid.uVersion = NOTIFYICON_VERSION;
         if (!Sys().Shell_NotifyIconW(NIM_SETVERSION, &nid)) return false;
         nid = Record();
-        nid.uFlags = NIF_INFO;
+        // A balloon the system cannot show now (quiet hours, a full-screen game) is dropped, not shown late.
+        nid.uFlags = NIF_INFO | NIF_REALTIME;
         nid.dwInfoFlags = static_cast<DWORD>(TrayIcon::BalloonIconKind(kind));
         nid.uTimeout = static_cast<UINT>(timeoutMs);
         CopyField(nid.szInfoTitle, title);
@@ -129,8 +136,7 @@ private:
         NOTIFYICONDATAW nid{};
         nid.cbSize = sizeof nid;
         nid.hWnd = hwnd_;
-        // The hidden window is both the owner and the identifier of the entry.
-        nid.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(hwnd_));
+        nid.uID = kTrayIconId;
         return nid;
     }
     bool Wanted() const { return tray_.RawInTray() && !tray_.RawIcon().empty(); }
@@ -153,18 +159,26 @@ private:
             Sys().Shell_NotifyIconW(NIM_MODIFY, &nid);
             return;
         }
+        addTried_ = true;
         added_ = Sys().Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
-        if (!added_ && hwnd_) {
+        // A busy shell (at logon) can report a failed add for an icon it did add: then it takes the change.
+        if (!added_) added_ = Sys().Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+        if (added_) {
+            // The version does not outlive the entry: every add sets it again, for the keyboard's notifications.
+            nid.uVersion = NOTIFYICON_VERSION;
+            Sys().Shell_NotifyIconW(NIM_SETVERSION, &nid);
+        } else if (hwnd_) {
             retries_ = 0;
             SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
         }
     }
+    // Also an entry every add of which reported a failure may be there: it goes too, no ghost is left.
     void Remove() {
         if (hwnd_) KillTimer(hwnd_, kTrayRetryTimer);
-        if (!added_) return;
+        if (!added_ && !addTried_) return;
         NOTIFYICONDATAW nid = Record();
         Sys().Shell_NotifyIconW(NIM_DELETE, &nid);
-        added_ = false;
+        added_ = addTried_ = false;
     }
     void FreeIcon() {
         if (icon_) DestroyIcon(icon_);
@@ -175,7 +189,7 @@ private:
         if (!Wanted()) return;
         NOTIFYICONDATAW nid = Record();
         Sys().Shell_NotifyIconW(NIM_DELETE, &nid);
-        added_ = false;
+        added_ = addTried_ = false;
         Update();
     }
     void Retry() {
@@ -188,10 +202,17 @@ private:
     }
     void Callback(UINT mouse) {
         if (host_.destroying()) return;
+        // After a right button's release the shell sends the context menu message too: one menu per click.
+        // Without that release it is the keyboard's (the menu key, Shift+F10).
+        const bool afterRightUp = std::exchange(rightUp_, mouse == WM_RBUTTONUP);
         switch (mouse) {
         case WM_LBUTTONUP: tray_.UserEvent(0); break;
         case WM_LBUTTONDBLCLK: tray_.UserEvent(1); break;
-        case WM_RBUTTONUP: tray_.UserEvent(2); break;  // not WM_CONTEXTMENU too: one menu per click
+        case WM_RBUTTONUP: tray_.UserEvent(2); break;
+        case WM_CONTEXTMENU:
+            if (!afterRightUp) tray_.UserEvent(2);
+            break;
+        case NIN_KEYSELECT: tray_.UserEvent(1); break;  // Enter or Space on the focused icon
         case WM_MOUSEMOVE: {
             POINT pt{};
             GetCursorPos(&pt);
@@ -205,6 +226,8 @@ private:
     TrayIcon& tray_;
     HICON icon_ = nullptr;
     bool added_ = false;
+    bool addTried_ = false;  // since the last delete
+    bool rightUp_ = false;   // the last notification was a right button's release
     int retries_ = 0;
 };
 

@@ -60,6 +60,7 @@ namespace {
 
 using dida::win32::kBarCaption;
 using dida::win32::kTrayCallbackMessage;
+using dida::win32::kTrayIconId;
 using dida::win32::kTrayWindowClass;
 constexpr DWORD kDefaultWait = 10000;
 
@@ -335,8 +336,7 @@ int Tray(const Args& a) {
         Error(L"no tray window");
         return 1;
     }
-    // The icon's identifier is the tray window's own handle.
-    return PostMessageW(tray, kTrayCallbackMessage, reinterpret_cast<WPARAM>(tray), msg) ? 0 : 1;
+    return PostMessageW(tray, kTrayCallbackMessage, kTrayIconId, msg) ? 0 : 1;
 }
 
 int TaskbarCreated() {
@@ -370,7 +370,7 @@ int TrayRemove() {
     NOTIFYICONDATAW nid{};
     nid.cbSize = sizeof nid;
     nid.hWnd = tray;
-    nid.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(tray));
+    nid.uID = kTrayIconId;
     return Shell_NotifyIconW(NIM_DELETE, &nid) ? 0 : 1;
 }
 

@@ -21,6 +21,9 @@ struct WindowDef {
     bool dragAnywhere = false;
     bool movable = true;
     bool escCloses = false;
+    // Esc closes it whichever window has the keyboard (a window over the whole screen, in front of everything
+    // the user could type in), while EscCloses holds.
+    bool escAnywhere = false;
     bool visible = true;
     Blob icon;
 };

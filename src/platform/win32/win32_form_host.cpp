@@ -22,6 +22,7 @@ constexpr int kFirstControlId = 1000;
 constexpr UINT_PTR kPointerPollTimer = 1;
 constexpr UINT kPointerPollMs = 100;
 constexpr UINT_PTR kToolTipSubclass = 8;
+constexpr int kEscHotKey = 1;  // per window
 
 // Per-monitor DPI messages (Windows 8.1 and 10), not in every SDK's headers for older targets.
 constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
@@ -152,8 +153,12 @@ void FormHost::ShowFirst() {
     if (!IsWindowVisible(hwnd_) && window_.RawVisible()) {
         ShowWindow(hwnd_, SW_SHOW);
         UpdateWindow(hwnd_);
+        // The documented way to the keyboard: a window opened by a timer while the user works in another
+        // program is refused it, and the system flashes its taskbar button instead.
+        if (window_.design().inTaskbar) Sys().SetForegroundWindow(hwnd_);
         if (GetActiveWindow() == hwnd_) FocusFirst();
     }
+    SyncEscHotKey();
     // What the first sight of the window does not need comes after it.
     if (!bigIcon_) TakeIcons();
     ToolTips();
@@ -166,6 +171,7 @@ void FormHost::Destroy() {
     // Destroyed while the user drags it: the drag's loop ends with it.
     if (inSizeMove_) desk_.LeaveSystemLoop();
     inSizeMove_ = false;
+    SyncEscHotKey();
     for (const auto& p : peers_) {
         p->Release();
         if (p->component().peer() == p.get()) p->component().AttachPeer(nullptr);
@@ -208,9 +214,24 @@ void FormHost::Changed(Prop prop) {
         PlaceNow();
         // The bar is a tool on top of everything: showing it must not take the focus from the user's work.
         ShowWindow(hwnd_, window_.RawVisible() ? (window_.design().inTaskbar ? SW_SHOW : SW_SHOWNA) : SW_HIDE);
+        SyncEscHotKey();
         break;
     case Prop::Disable: EnableWindow(hwnd_, !window_.RawDisabled()); break;
-    default: break;  // EscCloses is read when Esc is pressed
+    case Prop::EscCloses: SyncEscHotKey(); break;
+    default: break;
+    }
+}
+
+void FormHost::SyncEscHotKey() {
+    // Only while the window is up and takes keys: a message box or dialog over it gets its Esc back.
+    const bool wanted = hwnd_ && !destroying_ && firstShown_ && window_.design().escAnywhere && window_.EscCloses() &&
+                        IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_);
+    if (wanted == escHotKey_) return;
+    if (wanted)
+        escHotKey_ = RegisterHotKey(hwnd_, kEscHotKey, MOD_NOREPEAT, VK_ESCAPE) != FALSE;
+    else {
+        UnregisterHotKey(hwnd_, kEscHotKey);
+        escHotKey_ = false;
     }
 }
 
@@ -592,6 +613,13 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         size->cy = ToDevice(design.h, static_cast<UINT>(wp));
         return TRUE;
     }
+    case WM_HOTKEY:
+        if (wp == kEscHotKey) {
+            desk_.windows().EscPressed(window_);
+            return 0;
+        }
+        break;
+    case WM_ENABLE: SyncEscHotKey(); break;
     case WM_QUERYENDSESSION: return TRUE;  // the session may end; nothing is kept that needs saving
     case WM_ENDSESSION: return 0;
     case WM_NCDESTROY: hwnd_ = nullptr; break;

@@ -82,6 +82,9 @@ private:
     // The children stacked in definition order, bottom first, moved only where the system stacked them otherwise.
     void StackAsDefined();
     void SendTip(UINT msg, HWND tool, std::wstring& text);
+    // Esc as a hot key of the window while it is up and Esc closes it from anywhere: the keystroke reaches it
+    // also when the system kept the keyboard with another program.
+    void SyncEscHotKey();
 
     Win32Desktop& desk_;
     Window& window_;
@@ -103,6 +106,7 @@ private:
     bool inSizeMove_ = false;    // the user drags the window
     bool firstShown_ = false;    // ShowFirst has run: the logic's changes of place apply at once
     bool placePending_ = false;  // the logic changed the place before that
+    bool escHotKey_ = false;     // Esc is registered as the window's hot key
 };
 
 }  // namespace dida::win32

@@ -36,9 +36,10 @@
 //   reg-delete HIVE KEY [NAME]    the value, or without NAME the key with everything below it
 //   modules                       the file name of every module the bar's process has loaded, lower case
 //   wait-shown [ms]               until the bar is visible at the top edge of the screen; prints that moment
-//   watch X Y MS [SX SY INDEX]    for MS ms, a line at each change of the text at that point and at each
-//                                 monitor-off command broadcast to the top-level windows: the moment, then
-//                                 the text or "<monitor-off>"; the first line, at once, is the text as found.
+//   watch X Y MS [SX SY INDEX]    for MS ms, a line at each change of the text at that point, at each
+//                                 monitor-off command broadcast to the top-level windows and when the rest
+//                                 screen first shows: the moment, then the text, "<monitor-off>" or
+//                                 "<rest-screen>"; the first line, at once, is the text as found.
 //                                 With SX SY INDEX, right after that line it selects as select does and
 //                                 prints the moment just before as "<selected>"
 // Moments are milliseconds of the system clock since 1970 (the host's clock under Wine), with a fraction.
@@ -581,11 +582,18 @@ int Watch(const Args& a) {
         CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
     const int x = a.Int(1, 0), y = a.Int(2, 0);
     const DWORD end = GetTickCount() + a.Int(3, 0);
-    bool first = true;
+    bool first = true, restShown = false;
     std::wstring last;
     for (;;) {
         MSG m;
         while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        if (!restShown) {
+            HWND rest = FindWindowW(L"Dida.全屏窗口", nullptr);
+            if (rest && IsWindowVisible(rest)) {
+                restShown = true;
+                Print(ClockMs() + L" <rest-screen>");
+            }
+        }
         // Looked up at every poll: the control at the point changes the moment another one is shown.
         HWND bar = Bar();
         HWND child = bar ? ChildAt(bar, x, y) : nullptr;

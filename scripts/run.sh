@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Windows program and starts it under Wine: on the current X display, or on a virtual one
-# (then a screenshot of the bar is saved to build/screenshots/run.png).
+# (then a screenshot of the bar is saved to build/screenshots/run.png). The program runs in a Wine prefix
+# of its own, not the tests': the first run shows the bar as a fresh Windows account does, and later runs
+# keep the options chosen in earlier ones. DIDA_RUN_DIR moves that prefix (default build/run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$(nproc)" --target DidaMiniClock
+export BENCH_DIR=${DIDA_RUN_DIR:-$PWD/build/run}
 source tests/e2e/bench.sh
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   BENCH_DISPLAY=$DISPLAY

@@ -33,6 +33,8 @@ done
 echo "== Windows build, Windows tests and end-to-end tests under Wine"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$jobs"
+echo "== the Windows sources through a second compiler"
+bash scripts/clang_windows.sh
 source tests/e2e/bench.sh
 bench_start
 trap bench_stop EXIT

@@ -2,6 +2,7 @@
 
 #include "platform/registry_path.h"
 #include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
@@ -52,8 +53,9 @@ std::wstring ExpandEnvironment(const std::wstring& s) {
 }
 
 bool EnableShutdownPrivilege() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) return false;
+    const UniqueHandle token(opened);
     TOKEN_PRIVILEGES tp{};
     tp.PrivilegeCount = 1;
     tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
@@ -61,9 +63,9 @@ bool EnableShutdownPrivilege() {
     if (ok) {
         SetLastError(ERROR_SUCCESS);
         // The call succeeds even when the privilege was not granted; only the last error tells.
-        ok = AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr) != 0 && GetLastError() == ERROR_SUCCESS;
+        ok =
+            AdjustTokenPrivileges(token.get(), FALSE, &tp, 0, nullptr, nullptr) != 0 && GetLastError() == ERROR_SUCCESS;
     }
-    CloseHandle(token);
     return ok;
 }
 

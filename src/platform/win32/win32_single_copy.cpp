@@ -5,8 +5,9 @@
 namespace dida::win32 {
 
 SessionMark::SessionMark(const wchar_t* name) {
-    handle_ = Sys().CreateMutexW(nullptr, FALSE, name);
+    HANDLE mark = Sys().CreateMutexW(nullptr, FALSE, name);
     const DWORD error = GetLastError();
+    handle_.Reset(mark);
     if (handle_ && error == ERROR_ALREADY_EXISTS) {
         heldByAnother_ = true;
     } else if (!handle_ && error == ERROR_ACCESS_DENIED) {
@@ -15,10 +16,6 @@ SessionMark::SessionMark(const wchar_t* name) {
         heldByAnother_ = true;
     }
     // Any other failure (no resources for a new object) lets this copy run: two bars are better than none.
-}
-
-SessionMark::~SessionMark() {
-    if (handle_) CloseHandle(handle_);
 }
 
 UINT ShowBarMessage() {

@@ -4,6 +4,7 @@
 // which would ring beneath the first with no visible way to stop them.
 #include <windows.h>
 
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_names.h"
 
 namespace dida::win32 {
@@ -15,11 +16,10 @@ public:
     explicit SessionMark(const wchar_t* name = kSessionMarkName);
     SessionMark(const SessionMark&) = delete;
     SessionMark& operator=(const SessionMark&) = delete;
-    ~SessionMark();
     bool heldByAnother() const { return heldByAnother_; }
 
 private:
-    HANDLE handle_ = nullptr;
+    UniqueHandle handle_;
     bool heldByAnother_ = false;
 };
 

@@ -10,8 +10,13 @@
 #include <vector>
 
 #include "gui/component.h"
+#include "platform/win32/win32_handle.h"
 
 namespace dida::win32 {
+
+struct StreamList;
+class MidiPlayer;
+class Mp3Player;
 
 class Win32Sound {
 public:
@@ -36,30 +41,10 @@ public:
     bool Mp3Playing() const;
     bool MidiPlaying() const;
 
-    // Every lock here is a critical section: the device notifications may enter one, and the MinGW
-    // thread library's mutexes were seen corrupted in a program built with a wide-character entry point.
-    class Lock {
-    public:
-        Lock() { InitializeCriticalSection(&cs_); }
-        ~Lock() { DeleteCriticalSection(&cs_); }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-        void lock() { EnterCriticalSection(&cs_); }
-        void unlock() { LeaveCriticalSection(&cs_); }
-
-    private:
-        CRITICAL_SECTION cs_;
-    };
-
-    struct StreamList;
-    class WavStream;
-    class MidiPlayer;
-    class Mp3Player;
-
 private:
     // Shared with the streams, so that a stream finishing late still has a list to leave.
     std::shared_ptr<StreamList> streams_;
-    mutable Lock playersLock_;
+    mutable CriticalLock playersLock_;
     std::unique_ptr<MidiPlayer> midi_;
     std::unique_ptr<Mp3Player> mp3_;
 };

@@ -26,11 +26,6 @@ std::int64_t UtcNowMs() {
 
 }  // namespace
 
-WakeTimer::~WakeTimer() {
-    Cancel();
-    if (timer_) CloseHandle(timer_);
-}
-
 std::int64_t WakeTimer::UtcOfLocal(DateTime localMoment) {
     // The machine's zone with the rules of the year in question, as the local clock (GetLocalTime) has them.
     auto localOf = [](std::int64_t utcMs) -> std::int64_t {
@@ -58,7 +53,7 @@ bool WakeTimer::AimAtTick(std::int32_t tick, int leadMs) {
 
 void WakeTimer::Cancel() {
     moment_.reset();
-    if (timer_) CancelWaitableTimer(timer_);
+    if (timer_) CancelWaitableTimer(timer_.get());
 }
 
 void WakeTimer::ClockSet() {
@@ -81,12 +76,12 @@ bool WakeTimer::Aim() {
     due.LowPart = ft.dwLowDateTime;
     due.HighPart = static_cast<LONG>(ft.dwHighDateTime);
     if (!timer_)
-        timer_ = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_MANUAL_RESET,
-                                        TIMER_MODIFY_STATE | SYNCHRONIZE);
+        timer_.Reset(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_MANUAL_RESET,
+                                            TIMER_MODIFY_STATE | SYNCHRONIZE));
     if (!timer_) return false;
     // Without support for waking the call succeeds all the same; only the last error tells.
     SetLastError(ERROR_SUCCESS);
-    const BOOL set = Sys().SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, TRUE);
+    const BOOL set = Sys().SetWaitableTimer(timer_.get(), &due, 0, nullptr, nullptr, TRUE);
     return set && GetLastError() != ERROR_NOT_SUPPORTED;
 }
 

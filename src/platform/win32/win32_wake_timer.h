@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/datetime.h"
+#include "platform/win32/win32_handle.h"
 
 namespace dida::win32 {
 
@@ -17,7 +18,7 @@ public:
     WakeTimer() = default;
     WakeTimer(const WakeTimer&) = delete;
     WakeTimer& operator=(const WakeTimer&) = delete;
-    ~WakeTimer();
+    ~WakeTimer() { Cancel(); }
 
     // `leadMs` before the moment, or at the moment when that is already past. True when the system will
     // wake for it; false when it cannot (it said so), or the timer could not be set.
@@ -29,7 +30,7 @@ public:
     // right at all for a moment of the tick count. Both are aimed again.
     void ClockSet();
 
-    HANDLE handle() const { return timer_; }
+    HANDLE handle() const { return timer_.get(); }
 
     // The earliest instant (UTC ms since 1970) at which the machine's local clock shows `localMoment`.
     static std::int64_t UtcOfLocal(DateTime localMoment);
@@ -44,7 +45,7 @@ private:
         int leadMs;
     };
     std::optional<Moment> moment_;
-    HANDLE timer_ = nullptr;  // made at the first aim
+    UniqueHandle timer_;  // made at the first aim
 };
 
 }  // namespace dida::win32

@@ -49,7 +49,7 @@ LRESULT CALLBACK FormTrampoline(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return host->Proc(h, msg, wp, lp);
 }
 
-std::wstring FormClassName(const Window& w) { return L"Dida." + Wide(w.design().name); }
+std::wstring FormClassName(const Window& w) { return kFormClassPrefix + Wide(w.design().name); }
 
 void RegisterFormClass(const std::wstring& name) {
     WNDCLASSEXW wc{};

@@ -1,20 +1,35 @@
-// Drives the running bar from outside, the way a user's clicks and the shell's messages reach it.
+// Drives the running program from outside, the way a user's clicks and the shell's messages reach it.
 // One command per run; results go to stdout as UTF-8, one item a line. Exit code 0 when the command did
 // what it says or its condition holds, 1 when it does not (or a wait timed out), 2 for a usage error.
 //
-//   wait-bar [ms]                 until the bar exists and its children are all created
-//   wait-gone [ms]                until the bar no longer exists
-//   wait-visible 0|1 [ms]         until the bar's visibility is that
-//   rect                          the bar's screen rectangle: left top width height
+// Options before the command:
+//   -w NAME                       the window the commands below call "the window": the program's window of
+//                                 that name (秒表窗口, 全屏窗口, 三十秒提醒窗口); without it, the bar
+//   -e MS                         watch and frames look every MS milliseconds (default 1)
+//
+//   wait-bar [ms]                 until the window exists and its children are all created
+//   wait-gone [ms]                until the window no longer exists
+//   wait-visible 0|1 [ms]         until the window's visibility is that
+//   wait-painted [ms]             until the window is visible and it and its children have painted
+//   rect                          the window's screen rectangle: left top width height
 //   visible | topmost             1 or 0
 //   bars                          how many top-level windows carry the bar's caption
-//   taskbar-button                1 when the shell would give the bar a taskbar button
+//   window-enabled                1 when the window takes input, 0 when not (a modal window is up)
+//   taskbar-button                1 when the shell would give the window a taskbar button
 //   children                      every child: class, id, client rectangle, visible, text
-//   text X Y                      the text of the smallest visible child at that client point of the bar
+//   text X Y                      the text of the smallest visible child at that client point of the window
 //   settext X Y TEXT              sets it
 //   select X Y INDEX              CB_SETCURSEL, then the selection-change notification to the parent
 //   click X Y                     a left click on the child at that client point
 //   enabled X Y                   1 when the child at that client point is enabled, 0 when not
+//   dropped X Y                   1 when the list at that client point is dropped down, 0 when not
+//   focus                         the child of the window with the keyboard focus: its client rectangle
+//                                 (left top width height) and class, or "none"
+//   frames X Y W H MS             for MS ms, a line at each change of what the screen shows of that client
+//                                 rectangle: the moment, then a hash of its pixels; the first line at once
+//   end-session                   asks every top-level window of the program whether the session may end
+//                                 (a line per window: class and answer), then tells each that it ends;
+//                                 0 when all agreed
 //   tooltip-wait TEXT [ms]        until a tooltip or balloon shows TEXT
 //   tooltip-gone TEXT [ms]        until none shows TEXT
 //   tray MSG                      the tray callback with that mouse message (dblclk, lup, ldown, rup, rdown,
@@ -23,7 +38,8 @@
 //   tray-icons                    how many icons the standalone system tray shows, then each one's
 //                                 screen rectangle: left top width height
 //   tray-remove                   takes the program's icon out of the tray, as a restarting shell loses it
-//   msgbox-wait [ms]              until a message box is up; prints its caption
+//   msgbox-wait [ms]              until a message box (or another dialog: the file dialog) is up; prints its
+//                                 caption
 //   msgbox-text | msgbox-title | msgbox-buttons
 //   msgbox-answer ID              presses the button with that id (IDOK 1, IDYES 6, IDNO 7 …)
 //   msgbox-gone [ms]              until no message box is up
@@ -34,7 +50,7 @@
 //   reg-read HIVE KEY NAME        a value: text as it is, a number in decimal, bytes in hex
 //   reg-write HIVE KEY NAME TEXT  writes a REG_SZ
 //   reg-delete HIVE KEY [NAME]    the value, or without NAME the key with everything below it
-//   modules                       the file name of every module the bar's process has loaded, lower case
+//   modules                       the file name of every module the window's process has loaded, lower case
 //   wait-shown [ms]               until the bar is visible at the top edge of the screen; prints that moment
 //   watch X Y MS [SX SY INDEX]    for MS ms, a line at each change of the text at that point, at each
 //                                 monitor-off command broadcast to the top-level windows and when the rest
@@ -47,6 +63,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -60,10 +77,15 @@
 namespace {
 
 using dida::win32::kBarCaption;
+using dida::win32::kFormClassPrefix;
 using dida::win32::kTrayCallbackMessage;
 using dida::win32::kTrayIconId;
 using dida::win32::kTrayWindowClass;
 constexpr DWORD kDefaultWait = 10000;
+
+// The options: the window the commands work on (empty: the bar), how often watch and frames look.
+std::wstring g_window;
+DWORD g_every = 1;
 
 std::string Utf8(const std::wstring& s) {
     if (s.empty()) return {};
@@ -115,17 +137,29 @@ std::wstring ClassOf(HWND h) {
 }
 
 std::wstring TextOf(HWND h) {
-    // WM_GETTEXT, not GetWindowText: the latter does not ask windows of other processes.
-    DWORD_PTR len = 0;
-    if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return {};
-    std::wstring buf(len + 1, L'\0');
+    // WM_GETTEXT, not GetWindowText: the latter does not ask windows of other processes. One message for a
+    // usual text (watch asks often, and each question wakes the program), the length first only for a long one.
+    std::wstring buf(512, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000, &got);
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                             &got))
+        return {};
+    if (got + 1 >= buf.size()) {
+        DWORD_PTR len = 0;
+        if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return {};
+        buf.assign(len + 1, L'\0');
+        SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                            &got);
+    }
     buf.resize(got);
     return buf;
 }
 
-HWND Bar() { return FindWindowW(nullptr, kBarCaption); }
+// The window the commands work on: the bar, or the program's window that -w names.
+HWND Bar() {
+    if (g_window.empty()) return FindWindowW(nullptr, kBarCaption);
+    return FindWindowW((kFormClassPrefix + g_window).c_str(), nullptr);
+}
 
 int Bars() {
     int n = 0;
@@ -606,13 +640,131 @@ int Watch(const Args& a) {
         first = false;
         last = text;
         if (static_cast<LONG>(end - GetTickCount()) <= 0) break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, g_every, QS_ALLINPUT);
     }
     DestroyWindow(listener);
     return 0;
 }
 
-int Run(const Args& a) {
+// The window has painted when neither it nor a visible child of it has anything left to paint; a message
+// sent afterwards comes back once its thread is waiting again, and the system puts a waiting thread's drawing
+// on the screen.
+bool Painted(HWND win) {
+    if (!IsWindowVisible(win) || GetUpdateRect(win, nullptr, FALSE)) return false;
+    for (HWND h : ChildrenOf(win))
+        if (IsWindowVisible(h) && GetUpdateRect(h, nullptr, FALSE)) return false;
+    DWORD_PTR r;
+    return SendMessageTimeoutW(win, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r) != 0;
+}
+
+int Focus() {
+    HWND win = NeedBar();
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof gi;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(win, nullptr), &gi) || !gi.hwndFocus ||
+        (gi.hwndFocus != win && !IsChild(win, gi.hwndFocus))) {
+        Print(L"none");
+        return 1;
+    }
+    // A list's edit or a control's inner part has the focus for its control, the child of the window.
+    HWND h = gi.hwndFocus;
+    while (h != win && GetParent(h) != win) h = GetParent(h);
+    const RECT r = ClientRectOfChild(win, h);
+    Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+          std::to_wstring(r.bottom - r.top) + L" " + ClassOf(h));
+    return 0;
+}
+
+// What the screen shows of a rectangle, as one number: the screen's own pixels, so a picture counts only once
+// it has reached the display.
+unsigned long long ScreenHash(HDC screen, HDC mem, HBITMAP bmp, const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> px(static_cast<std::size_t>(w) * h);
+    GetDIBits(mem, bmp, 0, h, px.data(), &bi, DIB_RGB_COLORS);
+    unsigned long long hash = 1469598103934665603ULL;
+    for (DWORD p : px) hash = (hash ^ (p & 0xFFFFFF)) * 1099511628211ULL;
+    return hash;
+}
+
+int Frames(const Args& a) {
+    if (a.size() < 6) Usage();
+    HWND win = NeedBar();
+    POINT at{a.Int(1, 0), a.Int(2, 0)};
+    ClientToScreen(win, &at);
+    const RECT r{at.x, at.y, at.x + a.Int(3, 0), at.y + a.Int(4, 0)};
+    if (r.right <= r.left || r.bottom <= r.top) Usage();
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    const DWORD end = GetTickCount() + a.Int(5, 0);
+    bool first = true;
+    unsigned long long last = 0;
+    for (;;) {
+        const unsigned long long hash = ScreenHash(screen, mem, bmp, r);
+        if (first || hash != last) {
+            wchar_t line[32];
+            swprintf(line, 32, L"%016llx", hash);
+            Print(ClockMs() + L" " + line);
+        }
+        first = false;
+        last = hash;
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) break;
+        Pump(g_every);
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return 0;
+}
+
+// As the system ends a session: first the question to every top-level window of the program, then, when all
+// agreed, the end.
+int EndSession() {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(NeedBar(), &pid);
+    struct Ctx {
+        DWORD pid;
+        std::vector<HWND> found;
+    } ctx{pid, {}};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == c->pid) c->found.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    bool all = true;
+    for (HWND h : ctx.found) {
+        DWORD_PTR answer = 0;
+        const bool answered = SendMessageTimeoutW(h, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+        Print(ClassOf(h) + L" " + (answered ? std::to_wstring(answer) : L"no answer"));
+        all = all && answered && answer;
+    }
+    if (!all) return 1;
+    for (HWND h : ctx.found) {
+        DWORD_PTR r;
+        SendMessageTimeoutW(h, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    }
+    return 0;
+}
+
+int Run(Args a) {
+    while (a.size() >= 2 && (a[0] == L"-w" || a[0] == L"-e")) {
+        if (a[0] == L"-w") g_window = a[1];
+        if (a[0] == L"-e") g_every = static_cast<DWORD>(std::max(1L, a.Int(1, 1)));
+        a.v.erase(a.v.begin(), a.v.begin() + 2);
+    }
     if (a.size() < 1) Usage();
     const std::wstring& c = a[0];
     if (c == L"wait-bar") return WaitBar(a);
@@ -628,6 +780,28 @@ int Run(const Args& a) {
                    : 1;
     }
     if (c == L"bars") return Bars();
+    if (c == L"wait-painted")
+        return WaitFor(a.Int(1, kDefaultWait),
+                       [] {
+                           HWND win = Bar();
+                           return win && Painted(win);
+                       })
+                   ? 0
+                   : 1;
+    if (c == L"window-enabled") {
+        const bool v = IsWindowEnabled(NeedBar()) != 0;
+        Print(v ? L"1" : L"0");
+        return 0;
+    }
+    if (c == L"dropped") {
+        DWORD_PTR r = 0;
+        SendMessageTimeoutW(NeedChildAt(a), CB_GETDROPPEDSTATE, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);
+        Print(r ? L"1" : L"0");
+        return 0;
+    }
+    if (c == L"focus") return Focus();
+    if (c == L"frames") return Frames(a);
+    if (c == L"end-session") return EndSession();
     if (c == L"rect") {
         RECT r;
         GetWindowRect(NeedBar(), &r);

@@ -4,8 +4,6 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ringing.sh"
 sink_private
-driver reg-delete HKCU 'Software\TORV' 2>/dev/null
-e2e_on_finish "driver reg-delete HKCU 'Software\\TORV' 2>/dev/null"
 
 loaded() { driver modules | grep -qx "$1"; }
 not_loaded() { ! loaded "$1"; }

@@ -41,6 +41,14 @@ e2e_clean_settings() {
 }
 e2e_clean_settings
 
+# e2e_use_prefix DIR — from now on the program, the driver and Wine run in that prefix (a copy of the bench's),
+# from its settings of a first start: a copy carries the registry as the bench's server last wrote it to
+# disk, which may be well behind what the tests before this one left and took away again
+e2e_use_prefix() {
+    export WINEPREFIX=$1
+    e2e_clean_settings
+}
+
 # The display scale the program runs at (LogPixels, 96 unless a test says otherwise). The driver's points are
 # device pixels: a test names them in the bar's design pixels and turns them with px, rounded as the system does.
 e2e_dpi=96
@@ -88,6 +96,27 @@ dida_start() {
     fi
 }
 
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# wait_text_in WINDOW X Y WANT TIMEOUT_MS — until the control at that point of the program's window of that name
+# (the bar when WINDOW is empty) shows WANT; with WANT ending in "*", a text beginning with the rest
+wait_text_in() {
+    local end=$(($(now_ms) + $5)) got
+    while :; do
+        got=$(driver -w "$1" text "$2" "$3" 2>/dev/null)
+        case $4 in
+        *\*) [[ $got == "${4%\*}"* ]] && return 0 ;;
+        *) [ "$got" = "$4" ] && return 0 ;;
+        esac
+        (($(now_ms) < end)) || return 1
+        sleep 0.03
+    done
+}
+# wait_text X Y WANT TIMEOUT_MS — the same on the bar
+wait_text() { wait_text_in "" "$@"; }
+# wait_text_prefix X Y PREFIX TIMEOUT_MS — until the control at that point of the bar shows a text beginning so
+wait_text_prefix() { wait_text_in "" "$1" "$2" "$3*" "$4"; }
+
 # x_focus TITLE — gives the window of that title the keyboard, as a click on it would; the keys of xdotool then
 # reach it as a user's do
 x_focus() {
@@ -120,7 +149,7 @@ watch_wait() { wait "${_e2e_watch_pids[$1]}"; }
 watch_texts() { awk '{ sub(/^[^ ]* ?/, "") } $0 != "<selected>"' "$DIDA_SCREENSHOTS/${e2e_name}_$1.watch"; }
 # watch_moment NAME TEXT — the moment (whole ms) the record first shows TEXT; empty when it never does
 watch_moment() {
-    awk -v want="$2" '{ t = $1; sub(/^[^ ]* ?/, "") } $0 == want { printf "%d\n", t; exit }' \
+    awk -v want="$2" '{ t = $1; sub(/\..*/, "", t); sub(/^[^ ]* ?/, "") } $0 == want { print t; exit }' \
         "$DIDA_SCREENSHOTS/${e2e_name}_$1.watch"
 }
 # watch_until NAME TEXT TIMEOUT_MS — until the record, still being written, shows TEXT
@@ -156,11 +185,12 @@ dida_kill() {
     driver wait-gone 5000 2>/dev/null
 }
 
-# Ends what the test started: the program, a recorder still running, the hooks, the settings, its own bench.
+# Ends what the test started: the program, the recorders (each ends by itself when its time is up), the hooks,
+# the settings, its own bench.
 _e2e_clean_up() {
     local hook pid
     dida_kill
-    for pid in "${_e2e_watch_pids[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${_e2e_watch_pids[@]}"; do wait "$pid" 2>/dev/null; done
     for hook in "${_e2e_hooks[@]}"; do eval "$hook"; done
     e2e_clean_settings
     [ -n "$_e2e_own_bench" ] && bench_stop

@@ -1,6 +1,5 @@
 # A first start with no settings writes the reminder type "0" (countdown) and nothing else it reads.
 source "$(dirname "$0")/lib.sh"
-driver reg-delete HKCU 'Software\TORV' 2>/dev/null
 check "no settings before the first start" test -z "$(driver reg-read HKCU 'Software\TORV' '默认功能' 2>/dev/null)"
 dida_start
 value=""

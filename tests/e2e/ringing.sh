@@ -20,7 +20,6 @@ sink_private() {
 
 sink_size() { stat -c %s "$sink_file" 2>/dev/null || echo 0; }
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # sink_wait_size MIN TIMEOUT_MS — until the sink holds more than MIN bytes
 sink_wait_size() {
@@ -123,22 +122,24 @@ status_flashes() {
     echo "$red $black"
 }
 
-# wait_text_prefix X Y PREFIX TIMEOUT_MS — until the control at that point shows a text beginning with PREFIX
-wait_text_prefix() {
-    local end=$(($(now_ms) + $4))
-    while :; do
-        case "$(driver text "$1" "$2" 2>/dev/null)" in "$3"*) return 0 ;; esac
-        (($(now_ms) < end)) || return 1
-        sleep 0.03
-    done
-}
 
-# wait_text X Y WANT TIMEOUT_MS — until the control at that point shows WANT
-wait_text() {
-    local end=$(($(now_ms) + $4))
-    while :; do
-        [ "$(driver text "$1" "$2" 2>/dev/null)" = "$3" ] && return 0
-        (($(now_ms) < end)) || return 1
-        sleep 0.03
+# check_countdown NAME SECONDS — checks the record NAME of the status label (watch_start with the choice that
+# armed a countdown of SECONDS): from the fields it went to "剩余：0小时0分SECONDS秒" and down by one to zero, each
+# text in its second. A timer never fires early, so the k-th text comes k seconds after the choice at the
+# soonest; a loaded machine may hold a tick back, here by up to a second and a half.
+check_countdown() {
+    local name=$1 n=$2 s want selected at k
+    want="     时    分    秒|"
+    for ((s = n; s >= 0; s--)); do want+="剩余：0小时0分${s}秒|"; done
+    # Arming hides the fields' label before it shows the status label: a look in between finds no text there.
+    check_eq "the label's texts from the choice to zero" "$want" \
+        "$(watch_texts "$name" | sed '2{/^$/d}; /^剩余：0小时0分0秒$/q' | tr '\n' '|')"
+    selected=$(watch_moment "$name" "<selected>")
+    for ((s = n; s >= 0; s--)); do
+        k=$((n - s))
+        at=$(watch_moment "$name" "剩余：0小时0分${s}秒")
+        [ -n "$at" ] && [ -n "$selected" ] || continue
+        check "剩余：0小时0分${s}秒 $((at - selected)) ms after the choice (from ${k} s to ${k} s + 1.5 s)" \
+            test $((at - selected)) -ge $((k * 1000 - 20)) -a $((at - selected)) -le $((k * 1000 + 1500))
     done
 }

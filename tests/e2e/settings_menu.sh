@@ -3,16 +3,13 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ringing.sh"
 sink_private
-run_key='Software\Microsoft\Windows\CurrentVersion\Run'
-driver reg-delete HKCU 'Software\TORV' 2>/dev/null
-driver reg-delete HKLM "$run_key" TORV 2>/dev/null
-e2e_on_finish 'driver reg-delete HKLM "$run_key" TORV 2>/dev/null'
+
 program="\"$(winepath -w "$DIDA_EXE" 2>/dev/null)\""
 
 # Position among the submenu's items (separators are not counted, greyed ones are), the value's hive, key and
 # name, and what it holds when the switch is on.
 switches=(
-    "1 HKLM $run_key TORV $program"
+    "1 HKLM $e2e_run_key TORV $program"
     "2 HKCU Software\\TORV 气球提示 1"
     "3 HKCU Software\\TORV 长鸣 1"
     "6 HKCU Software\\TORV 软件静音 1"

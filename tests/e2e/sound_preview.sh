@@ -2,7 +2,6 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ringing.sh"
 sink_private
-driver reg-delete HKCU 'Software\TORV' 2>/dev/null
 dida_start
 sink_wait_still 300 3000 >/dev/null
 check_eq "nothing played at start" 0 "$(sink_size)"

@@ -3,9 +3,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ringing.sh"
 sink_private
-driver reg-delete HKCU 'Software\TORV' 2>/dev/null
 driver reg-write HKCU 'Software\TORV' 气球提示 1
-e2e_on_finish "driver reg-delete HKCU 'Software\\TORV' 2>/dev/null"
 dida_start
 
 # 倒计 0 / 0 / 1 with 嘀嗒叫: it fires after a second, and the balloon option shows the balloon.

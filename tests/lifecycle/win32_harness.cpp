@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/win32/win32_desktop.h"
+#include "../win32/pump.h"
 #include "harness.h"
 
 namespace dida::lifecycle {
@@ -17,17 +18,9 @@ public:
     }
     Desktop& desk() override { return desk_; }
     bool RunUntil(const std::function<bool()>& pred, int limitMs) override {
-        const DWORD end = GetTickCount() + static_cast<DWORD>(limitMs);
-        for (;;) {
-            if (pred()) return true;
-            if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-            PumpOnce(10);
-        }
+        return win32::PumpUntil(desk_, pred, static_cast<DWORD>(limitMs));
     }
-    void Run(int ms) override {
-        const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-        while (static_cast<LONG>(end - GetTickCount()) > 0) PumpOnce(5);
-    }
+    void Run(int ms) override { win32::Pump(desk_, static_cast<DWORD>(ms)); }
     void RequestClose(Window& w) override { SendMessageW(desk_.HandleOf(w), WM_CLOSE, 0, 0); }
     void PressEsc(Window& w) override {
         MSG msg{desk_.HandleOf(w), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
@@ -37,16 +30,6 @@ public:
     bool Quit() override { return desk_.windows().quitting(); }
 
 private:
-    // What is waiting now, then a wait of at most `ms` for more.
-    void PumpOnce(DWORD ms) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            desk_.Dispatch(msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
-    }
-
     win32::Win32Desktop desk_;
 };
 

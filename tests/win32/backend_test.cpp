@@ -21,6 +21,7 @@
 #include "platform/win32/win32_input_box.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_text.h"
+#include "fixtures.h"
 #include "pump.h"
 #include "ui/forms.h"
 #include "ui/media/media.h"
@@ -121,28 +122,10 @@ RECT ClientRectIn(HWND child, HWND parent) {
     return r;
 }
 
-// Runs the program's message handling until pred() holds or about `ms` milliseconds have passed.
-template <class Pred>
-bool PumpUntil(Win32Desktop& desk, Pred pred, DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    for (;;) {
-        if (pred()) return true;
-        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-        Pump(desk, 20);
-    }
-}
-
-class Backend : public ::testing::Test {
+class Backend : public GdiplusTest {
 protected:
-    static void SetUpTestSuite() { gdiplus_ = new GdiplusSession(); }
-    static void TearDownTestSuite() {
-        delete gdiplus_;
-        gdiplus_ = nullptr;
-    }
-    static GdiplusSession* gdiplus_;
     Win32Desktop desk;
 };
-GdiplusSession* Backend::gdiplus_ = nullptr;
 
 // ---------------------------------------------------------------- ICO and BMP
 
@@ -522,34 +505,44 @@ struct TimerForm : Window {
     Timer running;
 };
 
-// When the first expiry comes, in ms after `start`, with `rewrite` written at 120 ms; -1 for none.
-long FirstExpiry(Win32Desktop& desk, TimerForm& f, int interval, int rewrite) {
-    long first = -1;
+struct Expiry {
+    long first = -1;      // ms from the start to the first expiry; -1 for none
+    long rewritten = -1;  // ms from the start to the second write
+};
+
+// A timer set to `interval`, then about half a period later set to `rewrite`: when its first expiry comes. The
+// moments are measured, so a machine that runs the test late moves them together.
+Expiry FirstExpiry(Win32Desktop& desk, TimerForm& f, int interval, int rewrite) {
+    Expiry e;
     const DWORD start = GetTickCount();
     f.t.onTick = [&] {
-        if (first < 0) first = static_cast<long>(GetTickCount() - start);
+        if (e.first < 0) e.first = static_cast<long>(GetTickCount() - start);
     };
     f.t.Interval(interval);
-    Pump(desk, 120);
+    Pump(desk, static_cast<DWORD>(interval / 2));
+    e.rewritten = static_cast<long>(GetTickCount() - start);
     f.t.Interval(rewrite);
-    Pump(desk, 600);
+    // Two whole periods after the second write: an expiry of either period has come by then.
+    PumpUntil(
+        desk, [&] { return e.first >= 0; }, static_cast<DWORD>(e.rewritten + 2 * interval));
     f.t.Interval(0);
-    return first;
+    return e;
 }
 
 TEST_F(Backend, TimerIntervalRule) {
     TimerForm f;
     ASSERT_TRUE(desk.LoadWindow(f));
-    // The same value again does not restart the period: the expiry stays near 300 ms.
-    const long same = FirstExpiry(desk, f, 300, 300);
-    EXPECT_GE(same, 280);
-    EXPECT_LT(same, 400);
-    // A new value restarts it now: 120 + 301 ms.
-    const long changed = FirstExpiry(desk, f, 300, 301);
-    EXPECT_GE(changed, 410);
+    // The same value again does not restart the period: the expiry comes a period after the first write, before
+    // a period after the second. (A timer never expires early; the 20 ms are the system clock's steps.)
+    const Expiry same = FirstExpiry(desk, f, 600, 600);
+    EXPECT_GE(same.first, 580);
+    EXPECT_LT(same.first, same.rewritten + 600) << "the second write restarted the period";
+    // A new value restarts it at the write.
+    const Expiry changed = FirstExpiry(desk, f, 600, 601);
+    EXPECT_GE(changed.first, changed.rewritten + 601 - 20);
     // Negative is stopped.
-    const long stopped = FirstExpiry(desk, f, 300, -5);
-    EXPECT_EQ(stopped, -1);
+    const Expiry stopped = FirstExpiry(desk, f, 600, -5);
+    EXPECT_EQ(stopped.first, -1);
     EXPECT_EQ(f.t.Interval(), 0);
     desk.UnloadWindow(f);
     Pump(desk, 30);
@@ -560,12 +553,12 @@ TEST_F(Backend, DesignIntervalStartsWithTheWindowAndStopsWithIt) {
     int ticks = 0;
     f.running.onTick = [&] { ++ticks; };
     ASSERT_TRUE(desk.LoadWindow(f));
-    Pump(desk, 400);
-    EXPECT_GE(ticks, 1);
+    EXPECT_TRUE(PumpUntil(
+        desk, [&] { return ticks >= 1; }, 5000));
     desk.UnloadWindow(f);
     Pump(desk, 30);
     const int atClose = ticks;
-    Pump(desk, 400);
+    Pump(desk, 400);  // more than two periods
     EXPECT_EQ(ticks, atClose);
     EXPECT_FALSE(f.loaded());
 }

@@ -9,6 +9,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_libraries.h"
+#include "pixels.h"
 #include "pump.h"
 #include "ui/media/media.h"
 
@@ -88,24 +89,11 @@ struct PictureForm : Window {
 
 // How many pixels of the box differ from its white background once it has painted itself.
 int PaintedPixels(Win32Desktop& desk, PictureForm& f) {
-    HWND box = desk.HostOf(f)->HandleOf(f.box);
-    InvalidateRect(box, nullptr, FALSE);
-    UpdateWindow(box);
-    RECT rc;
-    GetClientRect(box, &rc);
-    HDC dc = GetDC(box);
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
+    const ClientPixels shown(desk.HostOf(f)->HandleOf(f.box));
     int differing = 0;
-    for (int y = 0; y < rc.bottom; ++y)
-        for (int x = 0; x < rc.right; ++x)
-            if ((GetPixel(mem, x, y) & 0xFFFFFF) != 0xFFFFFF) ++differing;
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(box, dc);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if ((shown.At(x, y) & 0xFFFFFF) != 0xFFFFFF) ++differing;
     return differing;
 }
 

@@ -19,6 +19,7 @@
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_sound.h"
+#include "pump.h"
 
 namespace dida::win32 {
 namespace {
@@ -55,15 +56,6 @@ Bytes ReadAll(const std::string& path) {
 void WriteAll(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 15s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }
 
 void Le(Bytes& b, std::uint32_t v, int n) {
@@ -106,7 +98,12 @@ struct Sound : ::testing::Test {
 
     void SetUp() override {
         const std::string dir = Env("DIDA_ALSA_SINK_DIR");
-        if (dir.empty()) GTEST_SKIP() << "DIDA_ALSA_SINK_DIR names no ALSA file sink to read back";
+        if (dir.empty()) {
+            // The README's test command runs these on the bench, which always names its sink (and says so in
+            // DIDA_REQUIRE_SINK): there a skip would pass without a sound checked.
+            if (Env("DIDA_REQUIRE_SINK") == "1") FAIL() << "DIDA_ALSA_SINK_DIR names no ALSA file sink to read back";
+            GTEST_SKIP() << "DIDA_ALSA_SINK_DIR names no ALSA file sink to read back";
+        }
         sink = DosPath(dir);
     }
     void TearDown() override {
@@ -137,6 +134,23 @@ struct Sound : ::testing::Test {
     }
     static std::string Media(const char* name) { return ExeDir() + "\\sound_media\\" + name; }
 };
+
+// How many bytes of 16-bit samples are sound: those outside runs of silence of more than a millisecond and a half
+// at 44.1 kHz stereo. A device that runs dry between two buffers, as on a loaded machine, plays silence meanwhile,
+// and a device closes with up to a period of it: neither is a pass of the music.
+std::size_t AudibleBytes(const Bytes& pcm) {
+    constexpr std::size_t kLongSilence = 256;
+    std::size_t audible = 0, run = 0;
+    for (std::uint8_t b : pcm) {
+        if (b != 0) {
+            audible += 1 + (run < kLongSilence ? run : 0);
+            run = 0;
+        } else {
+            ++run;
+        }
+    }
+    return audible + (run < kLongSilence ? run : 0);
+}
 
 // The sink may close a device with up to one period of silence; a period is far below a tenth of a
 // second of audio.
@@ -291,7 +305,11 @@ TEST_F(Sound, Mp3FilesDecodeAndPlayTheirPassesInOrder) {
     Forget(out44);
     sound.PlayMp3(3, {stereo});
     ASSERT_TRUE(WaitUntil([&] { return !sound.Mp3Playing(); }));
-    EXPECT_EQ(SettledSize(out44), once * 3) << "three whole passes on one device";
+    SettledSize(out44);
+    // Each pass is the file's sound again, give or take a quiet moment of it that silence inserted by a device
+    // run dry joins into a long run.
+    EXPECT_NEAR(double(AudibleBytes(ReadAll(out44))), 3.0 * AudibleBytes(pcm), 1024.0)
+        << "three whole passes on one device";
 
     Forget(out22);
     sound.PlayMp3(1, {"", mono, ""});

@@ -3,8 +3,6 @@
 # first copy has been killed, a new start runs normally.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ringing.sh"
-driver reg-delete HKCU 'Software\TORV' 2>/dev/null
-e2e_on_finish "driver reg-delete HKCU 'Software\\TORV' 2>/dev/null"
 dida_start
 
 check "倒计 chosen" driver select 20 10 0
@@ -18,10 +16,8 @@ for m in ldown lup dblclk lup; do driver tray $m; done
 check "hidden to the tray" driver wait-visible 0 3000
 
 # The status label is recorded through the second start, so a countdown that stopped or started again shows.
-watch=$DIDA_SCREENSHOTS/second_start_watch.txt
-driver watch 90 10 4500 >"$watch" &
-watcher=$!
-for ((i = 0; i < 100; i++)); do [ -s "$watch" ] && break; sleep 0.05; done
+watch_start count 90 10 4500
+check "the recorder sees the label" watch_until count "" 5000
 started=$(now_ms)
 wine "$DIDA_EXE" >"$DIDA_SCREENSHOTS/second_start_copy.log" 2>&1 </dev/null &
 second=$!
@@ -46,13 +42,14 @@ check "the running bar shows itself again" driver wait-visible 1 3000
 check_eq "one bar" 1 "$(driver bars)"
 read -r icons <<<"$(driver tray-icons)"
 check_eq "one tray icon" 1 "$icons"
+# The screenshot waits for the record: it would load the machine inside the seconds being timed.
+watch_wait count
 shot shown
-wait "$watcher"
 
 # Every line of the record is a moment and the text at the label's point: nothing while the bar is hidden
 # (the driver reads visible controls only), then the countdown, whose seconds go down one by one, none
 # skipped or repeated, about a second apart, on through the moment of the second start.
-shown=$(awk 'seen || NF > 1 { seen = 1; print }' "$watch")
+shown=$(awk 'seen || NF > 1 { seen = 1; print }' "$DIDA_SCREENSHOTS/${e2e_name}_count.watch")
 texts=$(cut -d' ' -f2- <<<"$shown")
 check_eq "texts other than the countdown after the bar showed" 0 \
     "$(grep -c -v '^剩余：0小时4分[0-9][0-9]*秒$' <<<"$texts")"

@@ -9,6 +9,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_single_copy.h"
 #include "platform/win32/win32_system_calls.h"
+#include "fixtures.h"
 #include "pump.h"
 
 namespace dida::win32 {
@@ -59,6 +60,7 @@ TEST(SessionMark, WhenTheSystemGivesNoHandle) {
 
 // The running copy, hidden to the tray with a countdown armed, and what a second start's message does to it.
 TEST(SecondStart, ShowsTheRunningBarAndLeavesTheCountdownCounting) {
+    const CleanSettings settings;
     Win32Desktop desk;
     Program p(desk);
     desk.SetStartWindow(&p.main);

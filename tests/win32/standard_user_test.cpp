@@ -17,26 +17,14 @@
 #include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 #include "reminder/reminder.h"
+#include "fixtures.h"
+#include "pump.h"
 
 namespace dida::win32 {
 namespace {
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kApprovalKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
-
-// Runs the program's message handling until pred() holds or about `ms` milliseconds have passed.
-template <class Pred>
-bool PumpUntil(Win32Desktop& desk, Pred pred, DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    for (;;) {
-        if (pred()) return true;
-        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message != WM_QUIT) desk.Dispatch(msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 // ---------------------------------------------------------------- the registry of an unelevated process
 
@@ -96,8 +84,9 @@ std::wstring QuotedSelf() {
     return L"\"" + std::wstring(self) + L"\"";
 }
 
-// Every test leaves the two hives without the program's entries, as it found them.
+// Every test starts from a first start's settings and leaves the two hives without the program's entries.
 struct StartWithTheSystem : ::testing::Test {
+    const CleanSettings settings;
     void SetUp() override { Clean(); }
     void TearDown() override { Clean(); }
     static void Clean() {
@@ -220,6 +209,7 @@ RECT WindowRect(HWND h) {
 }
 
 TEST(WorkArea, TheBarDocksOnItAndFollowsItUntilTheUserDragsItAway) {
+    const CleanSettings settings;
     const WorkAreaKept kept;
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     const int inset = MulDiv(140, static_cast<int>(SystemDpi()), 96);
@@ -273,6 +263,7 @@ MMRESULT WINAPI CountedOpen(LPHWAVEOUT device, UINT id, LPCWAVEFORMATEX format, 
 }
 
 TEST(NoOutputDevice, TheRingTriesEverySecondAndSoundsOnceADeviceIsThere) {
+    const CleanSettings settings;
     Win32Desktop desk;
     Program p(desk);
     p.Start();
@@ -319,6 +310,7 @@ TEST(NoOutputDevice, MusicIsRefusedAtOnceSoThatTheCallerCanTryAgain) {
 ULONGLONG WINAPI FiftyDaysUp() { return 50ull * 86400000 + 3725000; }
 
 TEST(Uptime, ShowsTheCountPastFortyNinePointSevenDays) {
+    const CleanSettings settings;
     const StandIn<decltype(SystemCalls::GetTickCount64)> up(Sys().GetTickCount64, &FiftyDaysUp);
     Win32Desktop desk;
     Program p(desk);

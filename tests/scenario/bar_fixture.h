@@ -14,22 +14,13 @@
 #include "platform/headless/headless_desktop.h"
 #include "platform/sound_format.h"
 #include "ui/media/media.h"
+#include "../unit/mp3_image.h"
 
 namespace dida::scenario {
 
 inline DateTime At(int y, int mo, int d, int h, int mi, int s) { return MakeDateTime({y, mo, d, h, mi, s}); }
 
-// An MP3 image both desktops accept as music: frames of one MPEG-1 44.1 kHz stream (about 26 ms each).
-inline std::vector<std::uint8_t> Mp3Image(int frames) {
-    constexpr std::uint32_t kHeader = 0xFFFB9044;
-    const int length = ParseMpegHeader(kHeader)->frameLength;
-    std::vector<std::uint8_t> b;
-    for (int i = 0; i < frames; ++i) {
-        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(kHeader >> shift));
-        b.insert(b.end(), std::size_t(length - 4), std::uint8_t(i));
-    }
-    return b;
-}
+using test::Mp3Image;
 
 struct Bar : ::testing::Test {
     HeadlessDesktop desk;

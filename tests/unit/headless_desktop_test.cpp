@@ -7,25 +7,14 @@
 #include <vector>
 
 #include "platform/headless/headless_desktop.h"
-#include "platform/sound_format.h"
+#include "mp3_image.h"
 
 namespace dida {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-// Frames of one MPEG-1 stream, 44.1 kHz: 1152 samples, about 26 ms each.
-Bytes Mp3(int frames) {
-    constexpr std::uint32_t kHeader = 0xFFFB9044;
-    const int length = ParseMpegHeader(kHeader)->frameLength;
-    Bytes b;
-    for (int i = 0; i < frames; ++i) {
-        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(kHeader >> shift));
-        b.insert(b.end(), std::size_t(length - 4), std::uint8_t(i));
-    }
-    return b;
-}
+using test::Mp3Image;
 
 TEST(HeadlessRegistry, ATextWithAStoredZeroReadsUpToTheZeroAsWindowsReadsIt) {
     HeadlessDesktop desk;
@@ -103,7 +92,7 @@ TEST(HeadlessFiles, APatternFullOfStarsIsAnsweredAtOnce) {
 TEST(HeadlessMp3, ThePlayerKeepsToItsCountAndNeedsOneFileThatSounds) {
     HeadlessDesktop desk;
     const std::string good = "C:\\music\\good.mp3", empty = "C:\\music\\empty.mp3";
-    desk.AddFile(good, Mp3(40));  // a pass of 1045 ms
+    desk.AddFile(good, Mp3Image(40));  // a pass of 1045 ms
     desk.AddFile(empty);
     EXPECT_FALSE(desk.PlayMp3(-1, {empty, ""}));
     EXPECT_FALSE(desk.sounds().back().result);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "mp3_image.h"
 #include "platform/sound_format.h"
 
 namespace dida {
@@ -444,11 +445,13 @@ TEST(MpegHeaderParsing, RejectedHeaders) {
     for (const Row& r : rows) EXPECT_FALSE(ParseMpegHeader(r.word)) << r.what;
 }
 
-// Frames with a recognisable filler, so a test can tell which bytes became which frame.
-void Frame(Bytes& b, std::uint32_t word, std::uint8_t fill) {
-    const int length = ParseMpegHeader(word)->frameLength;
-    PutBe(b, word, 4);
-    b.insert(b.end(), std::size_t(length - 4), fill);
+using test::AppendMpegFrame;
+using test::Mp3Image;
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes b;
+    for (const Bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
+    return b;
 }
 
 Bytes Id3(std::size_t bodySize, bool footer) {
@@ -490,30 +493,25 @@ TEST(MpegFrameScanning, Layouts) {
         Bytes file;
         std::vector<Scanned> want;
     };
-    auto cat = [](std::initializer_list<Bytes> parts) {
-        Bytes b;
-        for (const Bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
-        return b;
-    };
     auto frames = [](std::initializer_list<std::pair<std::uint32_t, std::uint8_t>> list) {
         Bytes b;
-        for (auto [w, f] : list) Frame(b, w, f);
+        for (auto [w, f] : list) AppendMpegFrame(b, w, f);
         return b;
     };
     const Row rows[] = {
         {"plain frames, padding respected",
          frames({{k128, 1}, {k128p, 2}, {k128, 3}}),
          {{0, 417, 1}, {417, 418, 2}, {835, 417, 3}}},
-        {"ID3v2 tag skipped", cat({Id3(300, false), frames({{k128, 1}, {k128, 2}})}), {{310, 417, 1}, {727, 417, 2}}},
+        {"ID3v2 tag skipped", Cat({Id3(300, false), frames({{k128, 1}, {k128, 2}})}), {{310, 417, 1}, {727, 417, 2}}},
         {"ID3v2 tag with footer skipped",
-         cat({Id3(20, true), frames({{k128, 1}, {k128, 2}})}),
+         Cat({Id3(20, true), frames({{k128, 1}, {k128, 2}})}),
          {{40, 417, 1}, {457, 417, 2}}},
-        {"two stacked tags", cat({Id3(5, false), Id3(7, false), frames({{k128, 1}})}), {{32, 417, 1}}},
+        {"two stacked tags", Cat({Id3(5, false), Id3(7, false), frames({{k128, 1}})}), {{32, 417, 1}}},
         {"junk before the first frame",
-         cat({Bytes{0, 1, 2, 3, 4}, frames({{k128, 1}, {k128, 2}})}),
+         Cat({Bytes{0, 1, 2, 3, 4}, frames({{k128, 1}, {k128, 2}})}),
          {{5, 417, 1}, {422, 417, 2}}},
         {"a false sync whose follower is no frame is skipped",
-         cat({Bytes{0xFF, 0xFB, 0x90, 0x44, 9, 9, 9}, frames({{k128, 1}, {k128, 2}})}),
+         Cat({Bytes{0xFF, 0xFB, 0x90, 0x44, 9, 9, 9}, frames({{k128, 1}, {k128, 2}})}),
          {{7, 417, 1}, {424, 417, 2}}},
         {"a false sync followed by a frame of another rate is skipped",
          [&] {
@@ -521,14 +519,14 @@ TEST(MpegFrameScanning, Layouts) {
              Bytes b;
              PutBe(b, kMono22, 4);
              b.resize(208, 0x11);
-             return cat({b, frames({{k128, 1}, {k128, 2}})});
+             return Cat({b, frames({{k128, 1}, {k128, 2}})});
          }(),
          {{208, 417, 1}, {625, 417, 2}}},
         {"junk between frames: resync",
-         cat({frames({{k128, 1}, {k128, 2}}), Bytes(50, 0x00), frames({{k128, 3}, {k128, 4}})}),
+         Cat({frames({{k128, 1}, {k128, 2}}), Bytes(50, 0x00), frames({{k128, 3}, {k128, 4}})}),
          {{0, 417, 1}, {417, 417, 2}, {884, 417, 3}, {1301, 417, 4}}},
         {"a first frame followed by junk is taken for junk",
-         cat({frames({{k128, 1}}), Bytes(50, 0x00), frames({{k128, 2}, {k128, 3}})}),
+         Cat({frames({{k128, 1}}), Bytes(50, 0x00), frames({{k128, 2}, {k128, 3}})}),
          {{467, 417, 2}, {884, 417, 3}}},
         {"truncated last frame is dropped",
          [&] {
@@ -539,7 +537,7 @@ TEST(MpegFrameScanning, Layouts) {
          {{0, 417, 1}}},
         {"a lone frame filling the file is taken", frames({{kMono22, 7}}), {{0, 208, 7}}},
         {"tag claiming more than the file",
-         cat({Bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0, 0}, frames({{k128, 1}})}),
+         Cat({Bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0, 0}, frames({{k128, 1}})}),
          {}},
         {"empty", {}, {}},
     };
@@ -571,16 +569,6 @@ TEST(MpegFrameScanning, Id3v2TagLength) {
 TEST(Mp3Playable, TheRuleBothDesktopsPlayBy) {
     constexpr std::uint32_t k128 = 0xFFFB9044;     // MPEG-1 44.1 kHz, 417 bytes
     constexpr std::uint32_t kMono22 = 0xFFF380C0;  // MPEG-2 22.05 kHz mono, 208 bytes
-    auto frames = [](std::uint32_t word, int n) {
-        Bytes b;
-        for (int i = 0; i < n; ++i) Frame(b, word, std::uint8_t(i));
-        return b;
-    };
-    auto cat = [](std::initializer_list<Bytes> parts) {
-        Bytes b;
-        for (const Bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
-        return b;
-    };
     Bytes id3v1;
     Put(id3v1, "TAG");
     id3v1.resize(128, ' ');
@@ -589,7 +577,7 @@ TEST(Mp3Playable, TheRuleBothDesktopsPlayBy) {
     PutLe(wavOfFrames, 4 + 8 + 16 + 8 + 417 * 3, 4);
     Put(wavOfFrames, "WAVE");
     Chunk(wavOfFrames, "fmt ", Fmt(1, 1, 22050, 8));
-    Chunk(wavOfFrames, "data", frames(k128, 3));
+    Chunk(wavOfFrames, "data", Mp3Image(3, k128));
     Bytes text;
     Put(text, "这不是声音 / not a sound at all, just a text file renamed to .mp3\r\n");
 
@@ -599,28 +587,28 @@ TEST(Mp3Playable, TheRuleBothDesktopsPlayBy) {
         bool whole, playable;
     };
     const std::vector<Row> rows = {
-        {"two frames of one stream", frames(k128, 2), true, true},
-        {"a long MPEG-2 mono file", frames(kMono22, 300), true, true},
-        {"a tag first", cat({Id3(2000, false), frames(k128, 3)}), true, true},
-        {"junk before the frames", cat({Bytes(700, 0x55), frames(k128, 2)}), true, true},
-        {"one frame that ends the file", frames(kMono22, 1), true, true},
-        {"one frame, then an ID3v1 tag", cat({frames(kMono22, 1), id3v1}), true, true},
-        {"the start of a longer file", frames(k128, 2), false, true},
-        {"one frame at the end of only the start of a file", frames(kMono22, 1), false, false},
-        {"one frame, then a byte", cat({frames(kMono22, 1), Bytes{0}}), true, false},
+        {"two frames of one stream", Mp3Image(2, k128), true, true},
+        {"a long MPEG-2 mono file", Mp3Image(300, kMono22), true, true},
+        {"a tag first", Cat({Id3(2000, false), Mp3Image(3, k128)}), true, true},
+        {"junk before the frames", Cat({Bytes(700, 0x55), Mp3Image(2, k128)}), true, true},
+        {"one frame that ends the file", Mp3Image(1, kMono22), true, true},
+        {"one frame, then an ID3v1 tag", Cat({Mp3Image(1, kMono22), id3v1}), true, true},
+        {"the start of a longer file", Mp3Image(2, k128), false, true},
+        {"one frame at the end of only the start of a file", Mp3Image(1, kMono22), false, false},
+        {"one frame, then a byte", Cat({Mp3Image(1, kMono22), Bytes{0}}), true, false},
         {"one whole frame and one cut short",
          [&] {
-             Bytes b = frames(k128, 2);
+             Bytes b = Mp3Image(2, k128);
              b.pop_back();
              return b;
          }(),
          true, false},
         {"frames of two streams back to back, the first cut off by the second",
-         cat({Bytes{0xFF, 0xFB, 0x90, 0x44}, frames(kMono22, 1), Bytes(3, 0)}), true, false},
+         Cat({Bytes{0xFF, 0xFB, 0x90, 0x44}, Mp3Image(1, kMono22), Bytes(3, 0)}), true, false},
         {"a WAV renamed", wavOfFrames, true, false},
         {"a text file", text, true, false},
         {"only a tag", Id3(5000, false), true, false},
-        {"a tag claiming more than the file", cat({Bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0, 0}, frames(k128, 2)}),
+        {"a tag claiming more than the file", Cat({Bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0, 0}, Mp3Image(2, k128)}),
          true, false},
         {"zeros", Bytes(100000, 0), true, false},
         {"0xFF bytes", Bytes(100000, 0xFF), true, false},

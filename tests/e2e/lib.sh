@@ -72,6 +72,21 @@ check() {
     if "$@" >/dev/null; then pass "$what"; else fail "$what"; fi
 }
 
+# check_until WHAT WANT TIMEOUT_MS COMMAND… — the check that the command prints WANT within the time; a
+# failure names what it printed last
+check_until() {
+    local what=$1 want=$2 end=$(($(now_ms) + $3)) got
+    shift 3
+    while :; do
+        got=$("$@" 2>/dev/null)
+        [ "$got" = "$want" ] && { pass "$what ($got)"; return 0; }
+        (($(now_ms) < end)) || break
+        sleep 0.03
+    done
+    fail "$what: expected [$want], last got [$got]"
+    return 1
+}
+
 # shot NAME [WINDOW] — a screenshot once the bar (or the program's window of that name) has painted
 shot() {
     local file=$DIDA_SCREENSHOTS/${e2e_name}_$1.png

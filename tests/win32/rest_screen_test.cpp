@@ -34,16 +34,6 @@ bool EscIsAHotKey() {
     return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
 }
 
-template <class Pred>
-bool PumpUntil(Win32Desktop& desk, Pred pred, DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    for (;;) {
-        if (pred()) return true;
-        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-        Pump(desk, 20);
-    }
-}
-
 // The program the user types in, with the keyboard: it counts the Esc keys it is given.
 int g_userEscs = 0;
 LRESULT CALLBACK UserProgramProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

@@ -12,7 +12,7 @@ rm -rf "$media_dir"
 mkdir -p "$media_dir"
 e2e_on_finish "rm -rf '$media_dir'"
 # A name with a space and Chinese characters, in a folder the dialog does not start in.
-cp "$DIDA_MP3" "$media_dir/闹铃 音乐.mp3"
+cp "$DIDA_MP3" "$media_dir/闹铃 音乐.mp3" || { fail "the tone $DIDA_MP3 (sox and lame make it)"; e2e_finish; }
 path="Z:${media_dir//\//\\}\\闹铃 音乐.mp3"
 # One pass of the tone as the decoder gives it: 0.5 s of 44.1 kHz 16-bit stereo.
 pass_bytes=$((44100 * 4 / 2))

@@ -23,9 +23,12 @@ check "seconds set" driver settext 144 10 3
 check "音乐… chosen" driver select 213 10 3
 if caption=$(driver msgbox-wait 5000); then
     check_eq "the file dialog is up" "打开" "$caption"
+    # Typed as a user types it, into the file name field once that has the keyboard, and confirmed with Enter
+    # once the field shows all of it.
     x_focus 打开
-    # Typed as a user types it, into the file name field that has the keyboard when the dialog opens.
+    check_until "the file name field has the keyboard, empty" "Edit " 5000 driver msgbox-focus
     xdotool type --delay 20 "$path"
+    check_until "the field shows the path typed" "Edit $path" 3000 driver msgbox-focus
     shot typed
     xdotool key Return
     check "the dialog is gone after Enter" driver msgbox-gone 5000

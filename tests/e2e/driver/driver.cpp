@@ -42,6 +42,8 @@
 //                                 caption
 //   msgbox-text | msgbox-title | msgbox-buttons
 //   msgbox-answer ID              presses the button with that id (IDOK 1, IDYES 6, IDNO 7 …)
+//   msgbox-focus                  the class and text of the box's control with the keyboard focus (the file
+//                                 dialog's name field), or "none"
 //   msgbox-gone [ms]              until no message box is up
 //   menu-wait [ms] [n]            until a pop-up menu is up (n pop-ups: with n - 1 submenus open)
 //   menu-gone [ms]                until no pop-up menu is up
@@ -872,6 +874,18 @@ int Run(Args a) {
         HWND body = GetDlgItem(NeedBox(), 0xFFFF);
         if (!body) return 1;
         Print(TextOf(body));
+        return 0;
+    }
+    if (c == L"msgbox-focus") {
+        HWND box = NeedBox();
+        GUITHREADINFO gi{};
+        gi.cbSize = sizeof gi;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gi) || !gi.hwndFocus ||
+            !IsChild(box, gi.hwndFocus)) {
+            Print(L"none");
+            return 1;
+        }
+        Print(ClassOf(gi.hwndFocus) + L" " + TextOf(gi.hwndFocus));
         return 0;
     }
     if (c == L"msgbox-buttons") return MsgboxButtons();

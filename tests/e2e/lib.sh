@@ -72,19 +72,30 @@ check() {
     if "$@" >/dev/null; then pass "$what"; else fail "$what"; fi
 }
 
-# check_until WHAT WANT TIMEOUT_MS COMMAND… — the check that the command prints WANT within the time; a
-# failure names what it printed last
-check_until() {
-    local what=$1 want=$2 end=$(($(now_ms) + $3)) got
-    shift 3
+# wait_output WANT TIMEOUT_MS COMMAND… — until the command prints WANT; else prints what it printed last
+wait_output() {
+    local want=$1 end=$(($(now_ms) + $2)) got
+    shift 2
     while :; do
         got=$("$@" 2>/dev/null)
-        [ "$got" = "$want" ] && { pass "$what ($got)"; return 0; }
+        [ "$got" = "$want" ] && return 0
         (($(now_ms) < end)) || break
         sleep 0.03
     done
-    fail "$what: expected [$want], last got [$got]"
+    echo "$got"
     return 1
+}
+
+# check_until WHAT WANT TIMEOUT_MS COMMAND… — the check that the command prints WANT within the time; a
+# failure names what it printed last
+check_until() {
+    local what=$1 want=$2 got
+    shift 2
+    if got=$(wait_output "$want" "$@"); then
+        pass "$what ($want)"
+    else
+        fail "$what: expected [$want], last got [$got]"
+    fi
 }
 
 # shot NAME [WINDOW] — a screenshot once the bar (or the program's window of that name) has painted

@@ -41,12 +41,16 @@ left=$(driver text 270 55)
 watch_wait rest
 # Each second falls once, 299 a second after the countdown's end; none once the screen is closed, and a
 # countdown's rest counter keeps the value it had.
-check_eq "the rest counter from the choice" "300|299|298|297|" "$(watch_texts rest | sed '/^297$/q' | tr '\n' '|')"
+check_eq "the rest counter from the choice, and the screen's first showing" "300|<rest-screen>|299|298|297|" \
+    "$(watch_texts rest | sed '/^297$/q' | tr '\n' '|')"
 selected=$(watch_moment rest "<selected>")
+shown=$(watch_moment rest "<rest-screen>")
 first=$(watch_moment rest 299)
-if [ -n "$selected" ] && [ -n "$first" ]; then
+if [ -n "$selected" ] && [ -n "$shown" ] && [ -n "$first" ]; then
     # The zero 2 s after the choice; a second later the driver's tick opens the screen, whose own loop
     # holds the ticks that count, the first of them one second on.
+    check "the screen shows $((shown - selected)) ms after the choice (from 3 s to 4.5 s)" \
+        test $((shown - selected)) -ge 2980 -a $((shown - selected)) -le 4500
     check "299 $((first - selected)) ms after the choice (from 4 s to 5.5 s)" \
         test $((first - selected)) -ge 3980 -a $((first - selected)) -le 5500
     for s in 298 297; do

@@ -624,7 +624,7 @@ int Watch(const Args& a) {
         MSG m;
         while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
         if (!restShown) {
-            HWND rest = FindWindowW(L"Dida.全屏窗口", nullptr);
+            HWND rest = FindWindowW((kFormClassPrefix + std::wstring(L"全屏窗口")).c_str(), nullptr);
             if (rest && IsWindowVisible(rest)) {
                 restShown = true;
                 Print(ClockMs() + L" <rest-screen>");

@@ -44,6 +44,8 @@
 //   msgbox-answer ID              presses the button with that id (IDOK 1, IDYES 6, IDNO 7 …)
 //   msgbox-focus                  the class and text of the box's control with the keyboard focus (the file
 //                                 dialog's name field), or "none"
+//   msgbox-type TEXT              the text's characters to that control, as an input method hands over the
+//                                 characters it composed (WM_CHAR, one a character)
 //   msgbox-gone [ms]              until no message box is up
 //   menu-wait [ms] [n]            until a pop-up menu is up (n pop-ups: with n - 1 submenus open)
 //   menu-gone [ms]                until no pop-up menu is up
@@ -418,6 +420,16 @@ HWND NeedBox() {
         std::exit(1);
     }
     return box;
+}
+
+// The box's control with the keyboard focus; none when the focus is elsewhere.
+HWND BoxFocus() {
+    HWND box = NeedBox();
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof gi;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gi) || !gi.hwndFocus || !IsChild(box, gi.hwndFocus))
+        return nullptr;
+    return gi.hwndFocus;
 }
 
 int MsgboxButtons() {
@@ -877,15 +889,19 @@ int Run(Args a) {
         return 0;
     }
     if (c == L"msgbox-focus") {
-        HWND box = NeedBox();
-        GUITHREADINFO gi{};
-        gi.cbSize = sizeof gi;
-        if (!GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gi) || !gi.hwndFocus ||
-            !IsChild(box, gi.hwndFocus)) {
+        HWND field = BoxFocus();
+        if (!field) {
             Print(L"none");
             return 1;
         }
-        Print(ClassOf(gi.hwndFocus) + L" " + TextOf(gi.hwndFocus));
+        Print(ClassOf(field) + L" " + TextOf(field));
+        return 0;
+    }
+    if (c == L"msgbox-type") {
+        HWND field = BoxFocus();
+        if (!field || a.size() < 2) return 1;
+        for (wchar_t ch : a[1])
+            if (!PostMessageW(field, WM_CHAR, ch, 1)) return 1;
         return 0;
     }
     if (c == L"msgbox-buttons") return MsgboxButtons();

@@ -22,6 +22,9 @@ void 时钟全屏_Tick(Program& p) {
     // On a screen already open the load only brings it to the front.
     const bool wasOpen = RestScreenOpen(p);
     p.desk.LoadWindow(p.fullScreen, true);
+    // The bar may have gone meanwhile (退出软件 from the tray, a close answered Yes): its loop ended the
+    // screen's, and there is no counter left to count on.
+    if (!m.loaded()) return;
     if (!wasOpen && !RestScreenOpen(p)) return;
     StopSound(p);
     m.标签全屏时间.Caption(ToText(ToNumber(m.标签全屏时间.Caption()) - 1));
@@ -52,8 +55,10 @@ void 时钟更新文本_Tick(Program& p) {
 
 void 全屏窗口_Destroying(Program& p) {
     MainForm& m = p.main;
-    m.时钟全屏.Interval(0);
     p.fullScreen.时钟更新文本.Interval(0);
+    // At the program's end the bar has gone first, with its timers: there is nothing of it to give back.
+    if (!m.loaded()) return;
+    m.时钟全屏.Interval(0);
     m.时钟闪烁.Interval(0);
     if (m.组合框类型.Content() == "整点") {
         if (m.组合框声音.Content() == "全屏") {

@@ -40,6 +40,13 @@ struct Bar : ::testing::Test {
         program->Start();
     }
     MainForm& bar() { return program->main; }
+    // Once its loop has ended the program's entry destroys what is still open: every road that ended the
+    // program meets that clean-up too.
+    void TearDown() override {
+        if (program && desk.Quit()) {
+            EXPECT_NO_THROW(desk.DestroyAll());
+        }
+    }
 
     // ---- what the registry holds now
     std::optional<std::string> Stored(const std::string& name) {

@@ -135,6 +135,47 @@ TEST_F(Screens, BlockedEscIsSaidOnTheScreenAndIgnored) {
     EXPECT_EQ(bar().标签全屏时间.Caption(), "300");
 }
 
+// Leaving while resting: the rest screen's modal loop ends with the bar, the tick that opened it must not
+// count on into a bar that is gone, and the clean-up at the end meets the rest screen still open.
+TEST_F(Screens, LeavingWhileTheRestScreenIsUpEndsTheProgramCleanly) {
+    const struct {
+        const char* road;
+        std::function<void(HeadlessDesktop&, MainForm&)> leave;
+    } rows[] = {
+        {"退出软件 from the tray",
+         [](HeadlessDesktop& d, MainForm& m) {
+             d.TrayEvent(m.托盘图标1, 2);
+             d.Choose(m.退出软件);
+         }},
+        {"close request answered Yes",
+         [](HeadlessDesktop& d, MainForm& m) {
+             d.AnswerMessage(kYes);
+             d.RequestClose(m);
+         }},
+    };
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        Program p(fresh);
+        fresh.SetStartWindow(&p.main);
+        p.Start();
+        bool left = false;
+        fresh.OnModalLoop([&](Window& w) {
+            if (&w != &p.fullScreen || left || p.main.标签全屏时间.Caption() != "298") return;
+            left = true;
+            r.leave(fresh, p.main);
+        });
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b1");
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "全屏"));
+        EXPECT_NO_THROW(fresh.Advance(10000)) << r.road;
+        ASSERT_TRUE(left) << r.road;
+        EXPECT_TRUE(fresh.Quit()) << r.road;
+        EXPECT_FALSE(p.main.loaded()) << r.road;
+        EXPECT_NO_THROW(fresh.DestroyAll()) << r.road;
+        EXPECT_FALSE(p.fullScreen.loaded()) << r.road;
+    }
+}
+
 struct Warning : Bar {
     void SetUp() override {
         Store("三十秒提醒", "1");

@@ -201,6 +201,9 @@ public:
     // Whether the program's start window has been destroyed (the message loop ends).
     bool Quit() const { return windows_.quitting(); }
     void SetStartWindow(Window* w) { windows_.SetStartWindow(w); }
+    // What the program's entry does once its message loop has ended: every window still open is destroyed
+    // with its about-to-be-destroyed event, as on the real desktop.
+    void DestroyAll() { windows_.DestroyAll(); }
 
     // ---- a standard user's Windows 10/11
     // Where the taskbar is: the work area, the screen less a 40-pixel taskbar at the bottom until set. A

@@ -148,6 +148,12 @@ void HeadlessDesktop::TimerChanged(Timer& t) {
     timers_[&t] = e;
 }
 
+std::vector<const Timer*> HeadlessDesktop::ScheduledTimers() const {
+    std::vector<const Timer*> out;
+    for (const auto& [component, e] : timers_) out.push_back(e.timer);
+    return out;
+}
+
 void HeadlessDesktop::PostMessage(std::function<void()> fn) { posted_.push_back(Posted{++seq_, std::move(fn)}); }
 
 std::int64_t HeadlessDesktop::DeliveryTime(const TimerEntry& e) const {

@@ -204,6 +204,9 @@ public:
     // What the program's entry does once its message loop has ended: every window still open is destroyed
     // with its about-to-be-destroyed event, as on the real desktop.
     void DestroyAll() { windows_.DestroyAll(); }
+    // What the life cycle holds open, and the timers the scheduler runs, for checks from outside.
+    const std::vector<Window*>& OpenWindows() const { return windows_.open(); }
+    std::vector<const Timer*> ScheduledTimers() const;
 
     // ---- a standard user's Windows 10/11
     // Where the taskbar is: the work area, the screen less a 40-pixel taskbar at the bottom until set. A

@@ -177,6 +177,8 @@ void 组合框声音_SelChange(Program& p) {
         if (Muted(p)) {
             ShowMuteNotice(p);
         } else {
+            // One sound at a time: the preview takes the place of whatever plays (another preview, a ring).
+            p.desk.StopAudio();
             p.desk.PlayAudio(*c.sound, false);
             p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, c.code);
         }

@@ -77,6 +77,8 @@ void 设置闹铃时长_Chosen(Program& p) {
 void 自定义闹铃音乐_Chosen(Program& p) {
     if (!p.desk.OpenDialog(p.main.通用对话框1)) return;
     p.vars.mp3FileName = p.main.通用对话框1.FileName();
+    // One sound at a time: the music just chosen is heard alone.
+    p.desk.StopAudio();
     p.desk.PlayMp3(1, {p.vars.mp3FileName});
     p.desk.RegWrite(kCurrentUser, reg::kMusicPath, p.vars.mp3FileName);
 }

@@ -1215,6 +1215,7 @@ bool Explore(std::uint64_t start, std::int64_t length, std::int64_t& steps, bool
 
 int Main(int argc, char** argv) {
     std::optional<std::uint64_t> only;
+    bool shrink = true;
     std::int64_t total = 0, length = 1500;
     if (const char* env = std::getenv("DIDA_EXPLORER_STEPS")) total = std::atoll(env);
     for (int i = 1; i < argc; ++i) {
@@ -1222,10 +1223,12 @@ int Main(int argc, char** argv) {
             only = std::strtoull(argv[++i], nullptr, 10);
         else if (!std::strcmp(argv[i], "--steps") && i + 1 < argc)
             total = std::atoll(argv[++i]);
+        else if (!std::strcmp(argv[i], "--no-shrink"))
+            shrink = false;
         else if (!std::strcmp(argv[i], "--length") && i + 1 < argc)
             length = std::atoll(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: %s [--start V] [--steps N] [--length STEPS_PER_WALK]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--start V] [--steps N] [--length STEPS_PER_WALK] [--no-shrink]\n", argv[0]);
             return 2;
         }
     }
@@ -1234,14 +1237,14 @@ int Main(int argc, char** argv) {
     std::int64_t steps = 0, walks = 0, findings = 0;
     const std::uint64_t fresh = std::random_device{}() % 1000000000u + 1000;
     if (only) {
-        findings += !Explore(*only, length, steps, true);
+        findings += !Explore(*only, length, steps, shrink);
         walks = 1;
     } else if (total > 0) {
         std::printf("long walk from start value %llu: %lld steps\n", static_cast<unsigned long long>(fresh),
                     static_cast<long long>(total));
         double report = 10;
         for (std::uint64_t v = fresh; steps < total; ++v, ++walks) {
-            findings += !Explore(v, length, steps, findings < 3);
+            findings += !Explore(v, length, steps, shrink && findings < 3);
             if (seconds() > report) {
                 std::printf("  %lld steps, %lld walks, %lld findings, %.0f steps/s\n", static_cast<long long>(steps),
                             static_cast<long long>(walks), static_cast<long long>(findings), steps / seconds());
@@ -1256,7 +1259,7 @@ int Main(int argc, char** argv) {
         for (std::uint64_t v = 1; v <= 40; ++v) values.push_back(v);
         values.push_back(fresh);
         for (std::uint64_t v : values) {
-            findings += !Explore(v, length, steps, true);
+            findings += !Explore(v, length, steps, shrink);
             ++walks;
         }
     }

@@ -164,10 +164,12 @@ TEST_F(Options, MusicCommandPlaysTheChosenFileOnceAndStoresIt) {
     desk.AddFile("C:\\music\\wake.mp3");
     desk.AnswerFile(true, "C:\\music\\wake.mp3");
     desk.Choose(bar().自定义闹铃音乐);
-    ASSERT_EQ(desk.sounds().size(), 1u);
-    EXPECT_EQ(desk.sounds()[0].what, SoundCall::What::PlayMp3);
-    EXPECT_EQ(desk.sounds()[0].times, 1);
-    EXPECT_EQ(desk.sounds()[0].files, std::vector<std::string>{"C:\\music\\wake.mp3"});
+    // Whatever played stops first: the chosen music is heard alone.
+    ASSERT_EQ(desk.sounds().size(), 2u);
+    EXPECT_EQ(desk.sounds()[0].what, SoundCall::What::StopAudio);
+    EXPECT_EQ(desk.sounds()[1].what, SoundCall::What::PlayMp3);
+    EXPECT_EQ(desk.sounds()[1].times, 1);
+    EXPECT_EQ(desk.sounds()[1].files, std::vector<std::string>{"C:\\music\\wake.mp3"});
     EXPECT_EQ(Stored("MP3路径"), "C:\\music\\wake.mp3");
 }
 

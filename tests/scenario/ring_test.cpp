@@ -294,5 +294,44 @@ TEST_F(Ring, MutingDuringARingLetsItRingOn) {
     EXPECT_TRUE(bar().超级按钮开始.disable());
 }
 
+// One sound at a time: a sound the program starts takes the place of the one playing, so a preview never
+// sounds over another or over a ring, and a new ring never over the last one.
+TEST_F(Ring, ANewSoundTakesThePlaceOfTheOnePlaying) {
+    const struct {
+        const char* road;
+        std::function<void(Ring&)> act;
+        Blob heard;  // what plays afterwards; empty: the chosen music
+    } rows[] = {
+        {"a preview over a preview", [](Ring& r) { r.PickAction("嘀嗒叫"); }, media::kBuiltinSound1},
+        {"a preview over a ring", [](Ring& r) { r.PickAction("风铃响"); }, media::kBuiltinSound3},
+        {"a ring over a ring",
+         [](Ring& r) {
+             r.PickAction("风铃响");
+             r.desk.Advance(2000);
+         },
+         media::kBuiltinSound3},
+        {"music chosen over a ring",
+         [](Ring& r) {
+             r.desk.AnswerFile(true, "C:\\music\\晨曲.mp3");
+             r.desk.Choose(r.bar().自定义闹铃音乐);
+         },
+         {}},
+    };
+    desk.AddFile("C:\\music\\晨曲.mp3", Mp3Image(400));
+    Start();
+    for (const auto& r : rows) {
+        Arm("倒计", "0", "0", "1", "嘀嗒叫");
+        if (std::string(r.road) != "a preview over a preview") desk.Advance(1500);
+        ASSERT_EQ(desk.playing().size(), 1u) << r.road;
+        r.act(*this);
+        const auto playing = desk.playing();
+        EXPECT_EQ(playing.size(), 1u) << r.road;
+        if (playing.size() == 1) {
+            EXPECT_TRUE(r.heard.empty() ? !playing[0].mp3.empty() : SameBytes(playing[0].bytes, r.heard)) << r.road;
+        }
+        desk.Choose(bar().停止);
+    }
+}
+
 }  // namespace
 }  // namespace dida::scenario

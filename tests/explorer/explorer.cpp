@@ -381,11 +381,12 @@ private:
     bool exitChosen_ = false;
     int modalTurn_ = 0;
 
-    // The printed scenario: each dialog's answer goes before the step that opened it.
-    struct Block {
-        std::vector<std::string> lines, pending;
-    };
-    std::vector<Block> blocks_;
+    // The printed scenario is built as the steps are taken: a block gathers the lines of what happens inside
+    // a step, a dialog or a turn of the rest screen's loop and hands them on when it closes, also when a
+    // broken promise unwinds through it. A dialog's answer goes before the step that opened it.
+    using Lines = std::vector<std::string>;
+    class Nest;
+    std::vector<Lines> blocks_{1};
     std::map<int, std::vector<std::string>> modalLines_;
     std::vector<std::string> setupLines_;
 };
@@ -483,18 +484,52 @@ void Walk::StartProgram() {
     p_->Start();
 }
 
-void Walk::Take(const Step& s, Where w) {
-    if (printing_) blocks_.push_back({});
-    const bool applied = Apply(s, w);
-    if (!printing_) return;
-    Block b = std::move(blocks_.back());
-    blocks_.pop_back();
-    if (!applied) return;
-    // The answers of the dialogs the step opened go before it.
-    std::vector<std::string>& out = blocks_.back().lines;
-    for (auto& l : b.pending) out.push_back(std::move(l));
-    std::istringstream lines(Code(s));
+class Walk::Nest {
+public:
+    using Close = std::function<void(Lines& inner, Lines& outer)>;
+    Nest(Walk& walk, Close close) : walk_(walk), close_(std::move(close)) {
+        if (walk_.printing_) walk_.blocks_.emplace_back();
+    }
+    ~Nest() {
+        if (!walk_.printing_) return;
+        Lines inner = std::move(walk_.blocks_.back());
+        walk_.blocks_.pop_back();
+        close_(inner, walk_.blocks_.back());
+    }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+
+private:
+    Walk& walk_;
+    Close close_;
+};
+
+void AppendCode(std::vector<std::string>& out, const std::string& code) {
+    std::istringstream lines(code);
     for (std::string l; std::getline(lines, l);) out.push_back(l);
+}
+
+// desk.AnswerX(value); or, with steps taken while the dialog was up, a script that takes them first.
+void AnswerCode(std::vector<std::string>& out, std::vector<std::string>& inner, const std::string& kind,
+                const std::string& call, const std::string& value, const std::string& comment) {
+    if (inner.empty()) {
+        out.push_back("desk.Answer" + kind + "(" + value + ");" + comment);
+        return;
+    }
+    out.push_back("desk.Answer" + kind + "([&](const " + call + "&) {" + comment);
+    for (auto& l : inner) out.push_back("    " + l);
+    out.push_back("    return " + kind + "Answer{" + value + "};");
+    out.push_back("});");
+}
+
+void Walk::Take(const Step& s, Where w) {
+    bool applied = true;  // a step that broke a promise is printed, whatever it had done
+    const Nest nest(*this, [&](Lines& inner, Lines& outer) {
+        if (!applied) return;
+        for (auto& l : inner) outer.push_back(std::move(l));
+        AppendCode(outer, Code(s));
+    });
+    applied = Apply(s, w);
 }
 
 bool Walk::Apply(const Step& s, Where w) {
@@ -627,49 +662,41 @@ bool Walk::Apply(const Step& s, Where w) {
 // ended the loop ends too (its WM_QUIT), as a box closed some other way.
 MessageAnswer Walk::OnMessage(const MessageCall& c) {
     desk_->AnswerMessage([this](const MessageCall& next) { return OnMessage(next); });
+    static const char* const names[] = {"kOk", "kCancel", "kAbort", "kRetry", "kIgnore", "kYes", "kNo"};
     const int buttons = c.style & 0xF;
     int result = buttons == 0 ? kOk : buttons == 4 ? kNo : kCancel;
-    if (printing_) blocks_.push_back({});
-    while (!desk_->Quit()) {
-        const auto s = src_.Next(Where::Message, *this);
-        if (!s) break;
-        if (s->op != Op::AnswerMessage) {
-            Take(*s, Where::Message);
-            continue;
+    {
+        const Nest nest(*this, [&](Lines& inner, Lines& outer) {
+            AnswerCode(outer, inner, "Message", "MessageCall", names[result], "  // " + c.title);
+        });
+        while (!desk_->Quit()) {
+            const auto s = src_.Next(Where::Message, *this);
+            if (!s) break;
+            if (s->op != Op::AnswerMessage) {
+                Take(*s, Where::Message);
+                continue;
+            }
+            if (buttons == 4)
+                result = s->a % 2 ? kNo : kYes;
+            else if (buttons == 1)
+                result = s->a % 2 ? kCancel : kOk;
+            else if (buttons == 3)
+                result = s->a % 3 == 0 ? kYes : s->a % 3 == 1 ? kNo : kCancel;
+            break;
         }
-        const int pick = s->a;
-        if (buttons == 4)
-            result = pick % 2 ? kNo : kYes;
-        else if (buttons == 1)
-            result = pick % 2 ? kCancel : kOk;
-        else if (buttons == 3)
-            result = pick % 3 == 0 ? kYes : pick % 3 == 1 ? kNo : kCancel;
-        break;
+        if (desk_->Quit()) result = kCancel;
     }
-    if (desk_->Quit()) result = kCancel;
     if (c.text.rfind("你的闹钟响铃时间太短", 0) == 0) declinedShortRing_ = result == kNo;
-    if (printing_) {
-        static const char* const names[] = {"kOk", "kCancel", "kAbort", "kRetry", "kIgnore", "kYes", "kNo"};
-        Block b = std::move(blocks_.back());
-        blocks_.pop_back();
-        for (auto& l : b.pending) b.lines.push_back(std::move(l));
-        std::vector<std::string>& out = blocks_.back().pending;
-        if (b.lines.empty()) {
-            out.push_back("desk.AnswerMessage(" + std::string(names[result]) + ");  // " + c.title);
-        } else {
-            out.push_back("desk.AnswerMessage([&](const MessageCall&) {  // " + c.title);
-            for (auto& l : b.lines) out.push_back("    " + l);
-            out.push_back("    return MessageAnswer{" + std::string(names[result]) + "};");
-            out.push_back("});");
-        }
-    }
     return MessageAnswer{result};
 }
 
 InputAnswer Walk::OnInput(const InputCall&) {
     desk_->AnswerInput([this](const InputCall& next) { return OnInput(next); });
     InputAnswer answer{false, ""};
-    if (printing_) blocks_.push_back({});
+    const Nest nest(*this, [&](Lines& inner, Lines& outer) {
+        AnswerCode(outer, inner, "Input", "InputCall",
+                   std::string(answer.confirm ? "true" : "false") + ", " + Literal(answer.text), "");
+    });
     while (!desk_->Quit()) {
         const auto s = src_.Next(Where::Input, *this);
         if (!s) break;
@@ -681,28 +708,16 @@ InputAnswer Walk::OnInput(const InputCall&) {
         break;
     }
     if (desk_->Quit()) answer = InputAnswer{false, ""};
-    if (printing_) {
-        Block b = std::move(blocks_.back());
-        blocks_.pop_back();
-        for (auto& l : b.pending) b.lines.push_back(std::move(l));
-        std::vector<std::string>& out = blocks_.back().pending;
-        const std::string value = std::string(answer.confirm ? "true" : "false") + ", " + Literal(answer.text);
-        if (b.lines.empty()) {
-            out.push_back("desk.AnswerInput(" + value + ");");
-        } else {
-            out.push_back("desk.AnswerInput([&](const InputCall&) {");
-            for (auto& l : b.lines) out.push_back("    " + l);
-            out.push_back("    return InputAnswer{" + value + "};");
-            out.push_back("});");
-        }
-    }
     return answer;
 }
 
 FileAnswer Walk::OnFile(const DialogCall&) {
     desk_->AnswerFile([this](const DialogCall& next) { return OnFile(next); });
     FileAnswer answer{false, ""};
-    if (printing_) blocks_.push_back({});
+    const Nest nest(*this, [&](Lines& inner, Lines& outer) {
+        AnswerCode(outer, inner, "File", "DialogCall",
+                   std::string(answer.confirm ? "true" : "false") + ", " + Literal(answer.path), "");
+    });
     while (!desk_->Quit()) {
         const auto s = src_.Next(Where::File, *this);
         if (!s) break;
@@ -715,21 +730,6 @@ FileAnswer Walk::OnFile(const DialogCall&) {
         break;
     }
     if (desk_->Quit()) answer = FileAnswer{false, ""};
-    if (printing_) {
-        Block b = std::move(blocks_.back());
-        blocks_.pop_back();
-        for (auto& l : b.pending) b.lines.push_back(std::move(l));
-        std::vector<std::string>& out = blocks_.back().pending;
-        const std::string value = std::string(answer.confirm ? "true" : "false") + ", " + Literal(answer.path);
-        if (b.lines.empty()) {
-            out.push_back("desk.AnswerFile(" + value + ");");
-        } else {
-            out.push_back("desk.AnswerFile([&](const DialogCall&) {");
-            for (auto& l : b.lines) out.push_back("    " + l);
-            out.push_back("    return FileAnswer{" + value + "};");
-            out.push_back("});");
-        }
-    }
     return answer;
 }
 
@@ -738,19 +738,15 @@ void Walk::OnModalTurn() {
     const int turn = modalTurn_++;
     const auto s = src_.Next(Where::Modal, *this);
     if (!s) return;
-    if (printing_) blocks_.push_back({});
+    const Nest nest(*this, [this, turn](Lines& inner, Lines&) {
+        if (!inner.empty()) modalLines_[turn] = std::move(inner);
+    });
     Take(*s, Where::Modal);
-    if (!printing_) return;
-    Block b = std::move(blocks_.back());
-    blocks_.pop_back();
-    for (auto& l : b.pending) b.lines.push_back(std::move(l));
-    if (!b.lines.empty()) modalLines_[turn] = std::move(b.lines);
 }
 
 std::optional<Broken> Walk::Run(std::int64_t& steps) {
     desk_ = std::make_unique<WatchedDesktop>();
     desk_->AddFile(kBroken, std::vector<std::uint8_t>(4096, 0x5A));
-    if (printing_) blocks_.push_back({});
     startLocal_ = LocalSeconds(MakeDateTime({2015, 11, 5, 14, 8, 42}));
     try {
         while (const auto s = src_.Next(Where::Setup, *this)) Setup(*s);
@@ -953,8 +949,7 @@ std::string Walk::Printed(const std::string& name, const Broken& b) const {
     }
     out << "    Start(At(" << f.year << ", " << f.month << ", " << f.day << ", " << f.hour << ", " << f.minute << ", "
         << f.second << "));\n";
-    for (const auto& l : blocks_.front().lines) out << "    " << l << "\n";
-    for (const auto& l : blocks_.front().pending) out << "    " << l << "\n";
+    for (const auto& l : blocks_.front()) out << "    " << l << "\n";
     out << "    // Broken here: " << b.invariant << "\n}\n";
     return out.str();
 }
@@ -1107,7 +1102,7 @@ std::string Drawn::FieldText(const Walk& walk, int field) {
 }
 
 Step Drawn::MenuStep() {
-    static const std::vector<double> weights = {2, 1, 1, 1, 2, 2, 2, 1, 1, 2, 1, 3, 1, 0.6};
+    static const std::vector<double> weights = {2, 1, 1, 1, 2, 2, 2, 1, 1, 2, 1, 3, 1, 0.15};
     std::discrete_distribution<int> d(weights.begin(), weights.end());
     return Step{Op::Menu, 0, 0, kMenuItems[d(rng_)]};
 }
@@ -1115,7 +1110,7 @@ Step Drawn::MenuStep() {
 Step Drawn::UserStep(const Walk& walk) {
     const Program& p = *walk.program();
     const bool stopwatch = p.stopwatch.loaded(), warning = p.warning.loaded();
-    switch (Weighted({14, 4, 14, 1, 1, 5, 0.3, 0.3, 3, 12, stopwatch ? 6.0 : 0.0, warning ? 4.0 : 0.0})) {
+    switch (Weighted({14, 4, 14, 1, 1, 5, 0.05, 0.05, 3, 12, stopwatch ? 6.0 : 0.0, warning ? 4.0 : 0.0})) {
     case 0: return Step{Op::PickAction, Weighted({4, 4, 4, 3, 1, 3, 1, 2, 2, 2})};
     case 1: return Step{Op::PickKind, Int(0, 2)};
     case 2: {
@@ -1124,7 +1119,7 @@ Step Drawn::UserStep(const Walk& walk) {
     }
     case 3: return Step{Op::DblClickField, Int(0, 2)};
     case 4: return Step{Op::RightClickAction};
-    case 5: return Step{Op::Click, Weighted({6, 2, 0.4})};
+    case 5: return Step{Op::Click, Weighted({6, 2, 0.1})};
     case 6: return Step{Op::EscBar};
     case 7: return Step{Op::CloseBar};
     case 8: return Step{Op::Tray, Weighted({1, 4, 1, 0, 1})};
@@ -1208,6 +1203,10 @@ bool Explore(std::uint64_t start, std::int64_t length, std::int64_t& steps, bool
     Walk printed(again, true);
     std::int64_t n = 0;
     const std::optional<Broken> still = printed.Run(n);
+    if (std::getenv("DIDA_EXPLORER_DUMP"))
+        for (const Step& s : shortest)
+            std::printf("  op %d a %d n %lld s %s t %s\n", static_cast<int>(s.op), s.a, static_cast<long long>(s.n),
+                        s.s.c_str(), Literal(s.t).c_str());
     std::printf("shortest road found (%zu steps):\n%s\n", shortest.size(),
                 printed.Printed("Explorer" + b->invariant + "_" + std::to_string(start), still ? *still : *b).c_str());
     return false;
@@ -1228,7 +1227,8 @@ int Main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--length") && i + 1 < argc)
             length = std::atoll(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: %s [--start V] [--steps N] [--length STEPS_PER_WALK] [--no-shrink]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--start V] [--steps N] [--length STEPS_PER_WALK] [--no-shrink]\n",
+                         argv[0]);
             return 2;
         }
     }

@@ -35,12 +35,17 @@ struct SystemAction {
 };
 const SystemAction kSystemActions[] = {{"关机", "7"}, {"休眠", "8"}, {"关屏", "9"}};
 
+// A box's or the file dialog's loop runs the tray's events too: the bar may have been closed from its menu
+// meanwhile (退出软件), and then the handler that asked ends there.
+bool BarGone(Program& p) { return !p.main.loaded(); }
+
 void ShowMuteNotice(Program& p) { p.desk.ShowMessage(kMuteNotice, kOkInformation, "重要提醒："); }
 
 // The dialog's answer is not looked at: after a cancel its file name is still the last confirmed one
 // (empty if none ever was), and that is what gets stored.
 void AskForMusicFile(Program& p) {
     p.desk.OpenDialog(p.main.通用对话框1);
+    if (BarGone(p)) return;
     p.vars.mp3FileName = p.main.通用对话框1.FileName();
     p.desk.RegWrite(kCurrentUser, reg::kMusicPath, p.vars.mp3FileName);
 }
@@ -67,7 +72,7 @@ void RememberArmingMoment(Program& p, bool& have, std::int32_t& tick, DateTime& 
 
 void Arm(Program& p) {
     MainForm& m = p.main;
-    if (!ConfirmShortRing(p)) return;
+    if (!ConfirmShortRing(p) || BarGone(p)) return;
     const std::string kind = m.组合框类型.Content();
     if (kind == "倒计") {
         const double h = ToInteger(m.时1.Content());
@@ -176,6 +181,7 @@ void 组合框声音_SelChange(Program& p) {
         if (m.组合框声音.Content() != c.item) continue;
         if (Muted(p)) {
             ShowMuteNotice(p);
+            if (BarGone(p)) return;
         } else {
             // One sound at a time: the preview takes the place of whatever plays (another preview, a ring).
             p.desk.StopAudio();
@@ -192,9 +198,11 @@ void 组合框声音_SelChange(Program& p) {
             AskForMusicFile(p);
         } else if (!p.desk.FileExists(storedPath)) {
             p.desk.ShowMessage("“" + storedPath + "” 文件不存在，请重新指定！", kOkStop, "错误：");
+            if (BarGone(p)) return;
             p.desk.RegDelete(kCurrentUser, reg::kMusicPath);
             AskForMusicFile(p);
         }
+        if (BarGone(p)) return;
     }
 
     ClearIfSeparator(p);

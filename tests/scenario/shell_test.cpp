@@ -194,5 +194,68 @@ TEST_F(Shell, AnotherStartWhileTheBarIsClosingDoesNotBringItBack) {
     EXPECT_TRUE(desk.Quit());
 }
 
+// Leaving from the tray while a box or the file dialog of the action list is up: the dialog's loop ends
+// with the program (a box closed that way answers as cancelled) and the handler that opened it stops
+// there, without touching the bar that has gone.
+TEST(LeavingDuringADialog, TheHandlerThatOpenedItStops) {
+    enum class First { Message, File, MessageThenFile };
+    const struct {
+        const char* road;
+        std::function<void(HeadlessDesktop&, Program&)> before;
+        const char* action;
+        First dialog;
+    } rows[] = {
+        {"music, nothing stored: the file dialog", {}, "音乐…", First::File},
+        {"music, the stored file is gone: the box saying so",
+         [](HeadlessDesktop& d, Program&) {
+             d.registry().SetValue(kCurrentUser, "Software\\TORV", "MP3路径",
+                                   RegValue{RegType::Sz, "C:\\没了.mp3", 0, {}});
+         },
+         "音乐…", First::Message},
+        {"music, the stored file is gone: the file dialog after the box",
+         [](HeadlessDesktop& d, Program&) {
+             d.registry().SetValue(kCurrentUser, "Software\\TORV", "MP3路径",
+                                   RegValue{RegType::Sz, "C:\\没了.mp3", 0, {}});
+         },
+         "音乐…", First::MessageThenFile},
+        {"a chime while muted: the notice", [](HeadlessDesktop& d, Program& p) { d.Choose(p.main.软件静音运行); },
+         "布谷鸟", First::Message},
+        {"a ring of three seconds: the question",
+         [](HeadlessDesktop& d, Program& p) {
+             d.AnswerInput(true, "3");
+             d.Choose(p.main.设置闹铃时长);
+         },
+         "布谷鸟", First::Message},
+    };
+    for (const auto& r : rows) {
+        HeadlessDesktop desk;
+        Program p(desk);
+        desk.SetStartWindow(&p.main);
+        p.Start();
+        if (r.before) r.before(desk, p);
+        auto leave = [&] {
+            desk.TrayEvent(p.main.托盘图标1, 2);
+            desk.Choose(p.main.退出软件);
+        };
+        if (r.dialog == First::MessageThenFile) desk.AnswerMessage(kOk);
+        if (r.dialog == First::Message) {
+            desk.AnswerMessage([&](const MessageCall&) {
+                leave();
+                return MessageAnswer{kCancel};
+            });
+        } else {
+            desk.AnswerFile([&](const DialogCall&) {
+                leave();
+                return FileAnswer{false, ""};
+            });
+        }
+        const auto& items = p.main.组合框声音.Items();
+        const int index = static_cast<int>(std::find(items.begin(), items.end(), r.action) - items.begin());
+        EXPECT_NO_THROW(desk.Select(p.main.组合框声音, index)) << r.road;
+        EXPECT_TRUE(desk.Quit()) << r.road;
+        EXPECT_NO_THROW(desk.DestroyAll()) << r.road;
+    }
+}
+
 }  // namespace
 }  // namespace dida

@@ -1,5 +1,6 @@
 // Choosing an action arms the reminder; clearing the action list disarms it. The time fields rebuild
 // the target times on every change.
+#include <algorithm>
 #include <cmath>
 
 #include "app/program.h"
@@ -79,9 +80,11 @@ void Arm(Program& p) {
         const double mi = ToInteger(m.分1.Content());
         const double s = ToInteger(m.秒1.Content());
         p.vars.countdownMsLeft = ToInteger(std::trunc(std::trunc(h * 3600000 + mi * 60000) + s * 1000));
-        // The end is kept on the monotonic clock: ticks come late and get lost, the deadline does not.
-        p.vars.countdownDeadlineTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(p.desk.TickCount()) +
-                                                                 static_cast<std::uint32_t>(p.vars.countdownMsLeft));
+        // The end is kept on the monotonic clock: ticks come late and get lost, the deadline does not. A count
+        // below zero ends now, not in the past: its first tick is its moment.
+        p.vars.countdownDeadlineTick =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(p.desk.TickCount()) +
+                                      static_cast<std::uint32_t>(std::max(p.vars.countdownMsLeft, 0)));
         m.标签2.Caption("剩余：" + RemainingTimeText(p.vars.countdownMsLeft));
         m.时钟指定.Interval(0);
         m.时钟整点.Interval(0);

@@ -398,6 +398,14 @@ TEST_P(CountdownAcrossSleep, ASystemActionMoreThanAMinuteLateIsNotRun) {
 
 INSTANTIATE_TEST_SUITE_P(Table, CountdownAcrossSleep, ::testing::ValuesIn(CountdownSleepRows()), CountdownSleepRowName);
 
+// Set below zero, a countdown's moment is its first tick: nothing was slept through, its shutdown runs.
+TEST_F(Bar, ACountdownSetBelowZeroShutsDownOnItsFirstTick) {
+    Start();
+    Arm("倒计", "0", "-120", "0", "关机");
+    desk.Advance(1000);
+    EXPECT_EQ(Shutdowns(1).size(), 1u);
+}
+
 // The 30-second warning announces only a shutdown that will still happen.
 struct SleepWarning : Sleep {
     void ArmShutdown(const std::string& kind) {

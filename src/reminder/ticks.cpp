@@ -25,6 +25,10 @@ constexpr std::int64_t kSystemActionGraceMs = 60000;
 // The shutdown warning opens this long before the shutdown it announces.
 constexpr std::int64_t kWarningLeadMs = 30000;
 
+// The pending events a tick lets through may close the bar (退出软件 from the tray, a rest screen's loop left
+// that way): the tick ends there.
+bool BarGone(Program& p) { return !p.main.loaded(); }
+
 bool WarningEnabled(Program& p) { return p.main.组合框声音.Content() == "关机" && p.main.关机前30秒提醒.Checked(); }
 
 bool SystemAction(Program& p) {
@@ -152,7 +156,7 @@ void 时钟倒计_Tick(Program& p) {
     p.main.标签2.Caption("剩余：" + RemainingTimeText(v.countdownMsLeft));
     if (WarningEnabled(p) && before > 30000 && v.countdownMsLeft <= 30000) OpenShutdownWarning(p);
     p.desk.ProcessEvents();
-    if (v.countdownMsLeft != 0) return;
+    if (BarGone(p) || v.countdownMsLeft != 0) return;
     StartFlashingAndFire(p);
     p.main.时钟倒计.Interval(0);
     FollowArmedMoment(p);
@@ -167,6 +171,7 @@ void 时钟指定_Tick(Program& p) {
         WarningDue(span, kSecondsPerDay, FloorMod(LocalSeconds(v.warningTime), kSecondsPerDay)))
         OpenShutdownWarning(p);
     p.desk.ProcessEvents();
+    if (BarGone(p)) return;
     const auto h = ClockField(p.main.时1.Content(), 23);
     const auto m = ClockField(p.main.分1.Content(), 59);
     const auto s = ClockField(p.main.秒1.Content(), 59);
@@ -200,6 +205,7 @@ void 时钟整点_Tick(Program& p) {
         if (WarningDue(span, kSecondsPerHour, warnAt)) OpenShutdownWarning(p);
     }
     p.desk.ProcessEvents();
+    if (BarGone(p)) return;
     p.main.标签2.Caption(h + "时" + m + "分" + s + "秒");
     const auto minute = ClockField(p.main.分1.Content(), 59);
     if (!minute) return;

@@ -46,48 +46,24 @@ const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // ---------------------------------------------------------------- steps
 
-enum class Op : std::uint8_t {
-    // The machine before the program starts.
-    Store,
-    Protect,
-    Uptime,
-    Lateness,
-    Drop,
-    Slowdown,
-    Dst,
-    StartAt,
-    // The user.
-    PickKind,
-    PickAction,
-    Type,
-    DblClickField,
-    RightClickAction,
-    Click,
-    EscBar,
-    CloseBar,
-    Tray,
-    Menu,
-    StopwatchButton,
-    StopwatchEsc,
-    StopwatchClose,
-    WarningButton,
-    WarningEsc,
-    WarningClose,
-    RestEsc,
-    RestClose,
-    // The answer of the dialog that is up.
-    AnswerMessage,
-    AnswerInput,
-    AnswerFile,
-    // The world.
-    Advance,
-    Sleep,
-    SetClock,
-    Audio,
-    File,
-    Screen,
-    ProtectNow,
-};
+// clang-format off
+#define DIDA_OPS(X)                                                                                        \
+    /* The machine before the program starts. */                                                          \
+    X(Store) X(Protect) X(Uptime) X(Lateness) X(Drop) X(Slowdown) X(Dst) X(StartAt)                         \
+    /* The user. */                                                                                       \
+    X(PickKind) X(PickAction) X(Type) X(DblClickField) X(RightClickAction) X(Click) X(EscBar) X(CloseBar)  \
+    X(Tray) X(Menu) X(StopwatchButton) X(StopwatchEsc) X(StopwatchClose) X(WarningButton) X(WarningEsc)    \
+    X(WarningClose) X(RestEsc) X(RestClose)                                                                \
+    /* The answer of the dialog that is up. */                                                            \
+    X(AnswerMessage) X(AnswerInput) X(AnswerFile)                                                          \
+    /* The world. */                                                                                      \
+    X(Advance) X(Sleep) X(SetClock) X(Audio) X(File) X(Screen) X(ProtectNow)
+#define DIDA_OP_ENUM(name) name,
+#define DIDA_OP_NAME(name) #name,
+enum class Op : std::uint8_t { DIDA_OPS(DIDA_OP_ENUM) };
+const char* const kOpNames[] = {DIDA_OPS(DIDA_OP_NAME)};
+constexpr int kOps = sizeof kOpNames / sizeof kOpNames[0];
+// clang-format on
 
 struct Step {
     Op op;
@@ -99,6 +75,9 @@ struct Step {
 // Where a step is taken: before the start, at the top of the message loop, inside a dialog's loop (the
 // program's windows disabled: only the tray and the world reach it), inside the rest screen's modal loop.
 enum class Where { Setup, Top, Message, Input, File, Modal };
+
+// How often each kind of step was taken at each place, for --stats: what the weights reach.
+std::int64_t gApplied[kOps][6];
 
 bool IsSetup(Op op) { return op <= Op::StartAt; }
 bool IsWorld(Op op) { return op >= Op::Advance; }
@@ -530,6 +509,7 @@ void Walk::Take(const Step& s, Where w) {
         AppendCode(outer, Code(s));
     });
     applied = Apply(s, w);
+    if (applied) ++gApplied[static_cast<int>(s.op)][static_cast<int>(w)];
 }
 
 bool Walk::Apply(const Step& s, Where w) {
@@ -1214,7 +1194,7 @@ bool Explore(std::uint64_t start, std::int64_t length, std::int64_t& steps, bool
 
 int Main(int argc, char** argv) {
     std::optional<std::uint64_t> only;
-    bool shrink = true;
+    bool shrink = true, stats = false;
     std::int64_t total = 0, length = 1500;
     if (const char* env = std::getenv("DIDA_EXPLORER_STEPS")) total = std::atoll(env);
     for (int i = 1; i < argc; ++i) {
@@ -1222,12 +1202,15 @@ int Main(int argc, char** argv) {
             only = std::strtoull(argv[++i], nullptr, 10);
         else if (!std::strcmp(argv[i], "--steps") && i + 1 < argc)
             total = std::atoll(argv[++i]);
+        else if (!std::strcmp(argv[i], "--stats"))
+            stats = true;
         else if (!std::strcmp(argv[i], "--no-shrink"))
             shrink = false;
         else if (!std::strcmp(argv[i], "--length") && i + 1 < argc)
             length = std::atoll(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: %s [--start V] [--steps N] [--length STEPS_PER_WALK] [--no-shrink]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--start V] [--steps N] [--length STEPS_PER_WALK] [--no-shrink] [--stats]\n",
                          argv[0]);
             return 2;
         }
@@ -1266,6 +1249,14 @@ int Main(int argc, char** argv) {
     std::printf("explorer: %lld walks, %lld steps, %lld findings, %.1f s, %.0f steps/s\n",
                 static_cast<long long>(walks), static_cast<long long>(steps), static_cast<long long>(findings),
                 seconds(), steps / std::max(seconds(), 1e-9));
+    if (stats) {
+        std::printf("%-18s %10s %10s %10s %10s %10s\n", "taken", "top", "message", "input", "file", "modal");
+        for (int op = 0; op < kOps; ++op)
+            std::printf("%-18s %10lld %10lld %10lld %10lld %10lld\n", kOpNames[op],
+                        static_cast<long long>(gApplied[op][1]), static_cast<long long>(gApplied[op][2]),
+                        static_cast<long long>(gApplied[op][3]), static_cast<long long>(gApplied[op][4]),
+                        static_cast<long long>(gApplied[op][5]));
+    }
     return findings == 0 ? 0 : 1;
 }
 

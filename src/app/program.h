@@ -19,6 +19,8 @@ struct ReminderState {
     std::string mp3FileName;
     // The action whose ring found no output device to sound on; empty when none waits.
     std::string ringSoundWaiting;
+    // The short-ring question about a new choice is open: that choice is not armed yet.
+    bool askingShortRing = false;
 
     // Ticks are not trusted to arrive on time: the countdown keeps its deadline on the monotonic tick
     // count, the clock-watching kinds remember when and at what local time the previous tick came.

@@ -61,7 +61,10 @@ bool ConfirmShortRing(Program& p) {
     if (!sounding || ToNumber(p.main.标签闹铃时长.Caption()) - 3 > 0.0000001) return true;
     const std::string text =
         "你的闹钟响铃时间太短，只有 " + p.main.标签闹铃时长.Caption() + " 秒，点“是”继续，点“否”返回操作。";
-    return p.desk.ShowMessage(text, kYesNoQuestion, "响铃时间过短") != kNo;
+    p.vars.askingShortRing = true;
+    const bool yes = p.desk.ShowMessage(text, kYesNoQuestion, "响铃时间过短") != kNo;
+    p.vars.askingShortRing = false;
+    return yes;
 }
 
 // The clock-watching kinds compare each tick with the one before; arming is the first "tick".
@@ -73,7 +76,15 @@ void RememberArmingMoment(Program& p, bool& have, std::int32_t& tick, DateTime& 
 
 void Arm(Program& p) {
     MainForm& m = p.main;
-    if (!ConfirmShortRing(p) || BarGone(p)) return;
+    if (!ConfirmShortRing(p)) {
+        // Nothing is armed: the arming the new choice replaced must not carry it out at its old moment.
+        if (BarGone(p)) return;
+        m.时钟倒计.Interval(0);
+        m.时钟指定.Interval(0);
+        m.时钟整点.Interval(0);
+        return;
+    }
+    if (BarGone(p)) return;
     const std::string kind = m.组合框类型.Content();
     if (kind == "倒计") {
         const double h = ToInteger(m.时1.Content());

@@ -54,9 +54,12 @@ void Fire(Program& p) {
     // again every second while the ring lasts.
     p.vars.ringSoundWaiting = StartRingSound(p, action, storedPath) ? "" : action;
     if (action == "全屏") m.时钟全屏.Interval(1000);
-    if (action == "关机") p.desk.ShutdownSystem(kShutdownPowerOff, true);
-    if (action == "休眠") p.desk.ShutdownSystem(kShutdownSuspend, true);
-    if (action == "关屏") {
+    // A choice the short-ring question is still asking about is not armed: the moment of the arming it
+    // replaces does not shut down, suspend or darken the screen for it.
+    const bool confirmed = !p.vars.askingShortRing;
+    if (action == "关机" && confirmed) p.desk.ShutdownSystem(kShutdownPowerOff, true);
+    if (action == "休眠" && confirmed) p.desk.ShutdownSystem(kShutdownSuspend, true);
+    if (action == "关屏" && confirmed) {
         p.desk.TurnOffMonitor();
         p.desk.Delay(1000);
     }

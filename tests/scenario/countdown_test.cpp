@@ -265,6 +265,55 @@ TEST_F(Countdown, NoToTheShortRingQuestionArmsNothingButKeepsTheChoice) {
     EXPECT_TRUE(LoopStarts(media::kBuiltinSound3).empty());
 }
 
+// The short-ring question is about the new choice: until it is answered Yes that choice is not armed, so
+// the arming it replaces cannot carry it out. A shutdown the user declined, or had not confirmed yet, never
+// runs at the old moment.
+TEST_F(Countdown, TheShortRingQuestionArmsTheNewChoiceOnlyOnYes) {
+    const struct {
+        const char* road;
+        bool rightClickFirst;
+        std::int64_t askedMs;  // how long the question stays open
+        int answer;
+        std::optional<std::int64_t> shutdownAfterAnswerMs;
+    } rows[] = {
+        {"No while the old countdown runs", false, 0, kNo, std::nullopt},
+        {"No after a right-click took back the old choice", true, 0, kNo, std::nullopt},
+        {"the old moment passes while asking, then No", false, 15000, kNo, std::nullopt},
+        {"the old moment passes while asking, then Yes", false, 15000, kYes, 10000},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.road);
+        HeadlessDesktop fresh;
+        fresh.registry().SetValue(kCurrentUser, kOptionsKey, "闹铃时长", RegValue{RegType::Sz, "3", 0, {}});
+        Program p(fresh);
+        p.Start();
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b10");
+        fresh.AnswerMessage(kYes);
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "布谷鸟"));
+        fresh.Advance(2000);
+        if (r.rightClickFirst) p.main.组合框声音.UserRightButtonUp();
+        std::int64_t answered = 0;
+        fresh.AnswerMessage([&](const MessageCall&) {
+            fresh.Advance(r.askedMs);
+            answered = fresh.Monotonic();
+            return MessageAnswer{r.answer};
+        });
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "关机"));
+        fresh.Advance(60000);
+        std::vector<std::int64_t> shutdowns;
+        for (const SystemCall& c : fresh.systemCalls())
+            if (c.what == SystemCall::What::Shutdown) shutdowns.push_back(c.atMs);
+        if (r.shutdownAfterAnswerMs) {
+            EXPECT_EQ(shutdowns, std::vector<std::int64_t>{answered + *r.shutdownAfterAnswerMs});
+        } else {
+            EXPECT_TRUE(shutdowns.empty());
+            for (Timer* t : {&p.main.时钟倒计, &p.main.时钟指定, &p.main.时钟整点})
+                EXPECT_EQ(t->Interval(), 0) << t->name();
+        }
+    }
+}
+
 TEST_F(Countdown, KeepsCountingWhileTheShortRingQuestionIsOpen) {
     Store("闹铃时长", "3");
     Start();

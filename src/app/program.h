@@ -19,6 +19,10 @@ struct ReminderState {
     std::string mp3FileName;
     // The action whose ring found no output device to sound on; empty when none waits.
     std::string ringSoundWaiting;
+    // The ring watcher counts the ring's seconds by the tick count: the count at its last tick (or at the
+    // firing) and the milliseconds not yet taken off as a whole second.
+    std::int32_t ringLastTick = 0;
+    std::int32_t ringMsCounted = 0;
     // The short-ring question about a new choice is open: that choice is not armed yet.
     bool askingShortRing = false;
 

@@ -1,4 +1,5 @@
 // The moment of a reminder: the action, the ring that ends by itself, by the user or never.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -64,6 +65,8 @@ void Fire(Program& p) {
         p.desk.Delay(1000);
     }
     p.vars.ringSecondsLeft = ToInteger(ToNumber(m.标签闹铃时长.Caption()));
+    p.vars.ringLastTick = p.desk.TickCount();
+    p.vars.ringMsCounted = 0;
     m.时钟监视变量.Interval(1000);
     if (m.气泡提醒.Checked()) Balloon(p);
     StartRinging(p);
@@ -81,11 +84,26 @@ void Balloon(Program& p) {
 
 void OpenShutdownWarning(Program& p) { p.desk.LoadWindow(p.warning, false); }
 
+// A timer's ticks come slow, late or not at all while the thread is busy: the ring's seconds are the
+// seconds the tick count went on, so that a ring lasts its duration. A gap of more than a few seconds (the
+// machine asleep, the thread held up) counts as one tick: a ring nobody could hear is not cut short by it.
+constexpr std::int32_t kRingGapMs = 5000;
+
 void 时钟监视变量_Tick(Program& p) {
     MainForm& m = p.main;
+    ReminderState& v = p.vars;
+    const std::int32_t tick = p.desk.TickCount();
+    std::int32_t gap =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(tick) - static_cast<std::uint32_t>(v.ringLastTick));
+    if (gap < 0 || gap > kRingGapMs) gap = 1000;
+    v.ringLastTick = tick;
+    v.ringMsCounted += gap;
+    const std::int32_t seconds = v.ringMsCounted / 1000;
+    v.ringMsCounted %= 1000;
     // The duration is the user's number saturated to 32 bits: at its floor it stays there rather than
     // wrap to the top and ring for 68 years.
-    if (p.vars.ringSecondsLeft > std::numeric_limits<std::int32_t>::min()) p.vars.ringSecondsLeft -= 1;
+    v.ringSecondsLeft = static_cast<std::int32_t>(
+        std::max<std::int64_t>(std::numeric_limits<std::int32_t>::min(), std::int64_t{v.ringSecondsLeft} - seconds));
     if (m.无操作时长鸣.Checked() || p.vars.ringSecondsLeft > 0) {
         const std::string waiting = p.vars.ringSoundWaiting;
         if (!waiting.empty() && StartRingSound(p, waiting, p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "")))

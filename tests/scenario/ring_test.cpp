@@ -228,6 +228,40 @@ TEST_F(Ring, RingDurationCountsWholeSeconds) {
     }
 }
 
+// The ring lasts its duration by the clock, not by the number of watcher ticks that arrived: lost, slow
+// or late ticks neither stretch it nor cut it short.
+TEST_F(Ring, TheRingLastsItsDurationWhateverTheTicksDo) {
+    const struct {
+        const char* ticks;
+        std::function<void(HeadlessDesktop&)> fault;
+    } rows[] = {
+        {"every third lost",
+         [](HeadlessDesktop& d) { d.SetTimerDrop([](std::int64_t due) { return due / 1000 % 3 == 0; }); }},
+        {"1.5 % slow", [](HeadlessDesktop& d) { d.SetTimerSlowdown(1.015); }},
+        {"late by 20 to 900 ms",
+         [](HeadlessDesktop& d) {
+             d.SetTimerLateness([](std::int64_t due) { return static_cast<int>(20 + (due / 1000 * 7919) % 881); });
+         }},
+    };
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        r.fault(fresh);
+        Program p(fresh);
+        p.Start();
+        fresh.TypeInto(p.main.分1, "\b\b0");
+        fresh.TypeInto(p.main.秒1, "\b1");
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "嘀嗒叫"));
+        auto loops = [&] {
+            return std::any_of(fresh.sounds().begin(), fresh.sounds().end(), [](const SoundCall& c) { return c.loop; });
+        };
+        ASSERT_TRUE(fresh.RunUntil(loops, 5000)) << r.ticks;
+        const std::int64_t fired = fresh.Monotonic();
+        fresh.RunUntil([&] { return fresh.playing().empty(); }, 200000);
+        EXPECT_GE(fresh.Monotonic(), fired + 180000) << r.ticks;
+        EXPECT_LE(fresh.Monotonic(), fired + 182000) << r.ticks;
+    }
+}
+
 TEST_F(Ring, SpeakerButtonDuringAnHourlyRingSilencesItAndTheNextHourStillFires) {
     Start(At(2015, 11, 5, 13, 59, 50));
     Arm("整点", "0", "0", "0", "布谷鸟");

@@ -28,9 +28,10 @@ const LoopingChime kLoopingChimes[] = {
 
 // The ring's sound for the action; false when it has one and no output device took it.
 bool StartRingSound(Program& p, const std::string& action, const std::string& storedPath) {
+    // One sound at a time: a firing takes the place of the ring before it, whatever its action (or muted,
+    // with no sound of its own), and of a preview.
+    p.desk.StopAudio();
     if (Muted(p)) return true;
-    // One sound at a time: a ring takes the place of the one before it, and of a preview.
-    if (action == "音乐…" || action == "嘀嗒叫" || action == "布谷鸟" || action == "风铃响") p.desk.StopAudio();
     for (const LoopingChime& c : kLoopingChimes)
         if (action == c.item) return p.desk.PlayAudio(*c.sound, true);
     if (action == "音乐…") {

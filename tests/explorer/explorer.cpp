@@ -656,6 +656,7 @@ MessageAnswer Walk::OnMessage(const MessageCall& c) {
                 Take(*s, Where::Message);
                 continue;
             }
+            ++gApplied[static_cast<int>(s->op)][static_cast<int>(Where::Message)];
             if (buttons == 4)
                 result = s->a % 2 ? kNo : kYes;
             else if (buttons == 1)
@@ -684,6 +685,7 @@ InputAnswer Walk::OnInput(const InputCall&) {
             Take(*s, Where::Input);
             continue;
         }
+        ++gApplied[static_cast<int>(s->op)][static_cast<int>(Where::Input)];
         answer = InputAnswer{s->a != 0, s->t};
         break;
     }
@@ -705,6 +707,7 @@ FileAnswer Walk::OnFile(const DialogCall&) {
             Take(*s, Where::File);
             continue;
         }
+        ++gApplied[static_cast<int>(s->op)][static_cast<int>(Where::File)];
         const char* const paths[] = {kGood, kBroken, kGone, "C:\\music"};
         answer = FileAnswer{s->a < 4, s->a < 4 ? paths[s->a] : ""};
         break;
@@ -1072,7 +1075,7 @@ std::string Drawn::FieldText(const Walk& walk, int field) {
         return OneOf(junk);
     }
     if (kind == 0) {
-        const int values[] = {Chance(0.9) ? 0 : Int(1, 2), Chance(0.6) ? 0 : Int(1, 3), Int(0, 45)};
+        const int values[] = {Chance(0.9) ? 0 : Int(1, 2), Chance(0.6) ? 0 : Int(1, 2), Int(0, 45)};
         return std::to_string(values[field]);
     }
     // The clock kinds: a moment soon after the clock's time now.
@@ -1082,7 +1085,7 @@ std::string Drawn::FieldText(const Walk& walk, int field) {
 }
 
 Step Drawn::MenuStep() {
-    static const std::vector<double> weights = {2, 1, 1, 1, 2, 2, 2, 1, 1, 2, 1, 3, 1, 0.15};
+    static const std::vector<double> weights = {2, 1, 1, 1, 2, 2, 2, 1, 3, 2, 1, 3, 1, 0.15};
     std::discrete_distribution<int> d(weights.begin(), weights.end());
     return Step{Op::Menu, 0, 0, kMenuItems[d(rng_)]};
 }

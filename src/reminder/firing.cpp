@@ -115,7 +115,8 @@ void 时钟监视变量_Tick(Program& p) {
     ResetFlashing(p);
     m.时钟监视变量.Interval(0);
     StopRinging(p);
-    if (m.组合框类型.CurrentIndex() == 2) m.时钟整点.Interval(1000);
+    // The hourly kind goes on by itself: its timer is not stopped by firing. Starting it here would only
+    // bring back an hourly reminder disarmed while it rang.
 }
 
 void 超级按钮开始_Click(Program& p) {

@@ -264,6 +264,41 @@ TEST_F(Ring, TheRingLastsItsDurationWhateverTheTicksDo) {
     }
 }
 
+// The end of an hourly ring does not bring back the hourly reminder disarmed while it rang.
+TEST_F(Ring, DisarmedDuringAnHourlyRingStaysDisarmed) {
+    const struct {
+        const char* road;
+        std::function<void(HeadlessDesktop&, Program&)> disarm;
+    } rows[] = {
+        {"停止", [](HeadlessDesktop& d, Program& p) { d.Choose(p.main.停止); }},
+        {"a shutdown declined at the short-ring question",
+         [](HeadlessDesktop& d, Program& p) {
+             d.AnswerInput(true, "3");
+             d.Choose(p.main.设置闹铃时长);
+             d.AnswerMessage(kNo);
+             d.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "关机"));
+         }},
+    };
+    for (const auto& r : rows) {
+        HeadlessDesktop fresh;
+        fresh.SetNow(At(2015, 11, 5, 13, 59, 50));
+        Program p(fresh);
+        p.Start();
+        fresh.Select(p.main.组合框类型, 2);
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "布谷鸟"));
+        fresh.Advance(12000);
+        ASSERT_FALSE(fresh.playing().empty()) << r.road;
+        r.disarm(fresh, p);
+        fresh.Advance(200000);
+        EXPECT_EQ(p.main.时钟整点.Interval(), 0) << r.road;
+        fresh.Advance(2 * 3600000);
+        EXPECT_EQ(
+            std::count_if(fresh.sounds().begin(), fresh.sounds().end(), [](const SoundCall& c) { return c.loop; }), 1)
+            << r.road << ": only the first hour rang";
+        EXPECT_TRUE(fresh.systemCalls().empty()) << r.road;
+    }
+}
+
 TEST_F(Ring, SpeakerButtonDuringAnHourlyRingSilencesItAndTheNextHourStillFires) {
     Start(At(2015, 11, 5, 13, 59, 50));
     Arm("整点", "0", "0", "0", "布谷鸟");

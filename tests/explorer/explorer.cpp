@@ -76,8 +76,11 @@ struct Step {
 // program's windows disabled: only the tray and the world reach it), inside the rest screen's modal loop.
 enum class Where { Setup, Top, Message, Input, File, Modal };
 
-// How often each kind of step was taken at each place, for --stats: what the weights reach.
+// How often each kind of step was taken at each place, and what the program was seen doing after a step,
+// for --stats: what the weights reach.
 std::int64_t gApplied[kOps][6];
+const char* const kSeen[] = {"armed", "ringing", "muted", "stopwatch open", "warning open", "hidden", "ended"};
+std::int64_t gSeen[std::size(kSeen)];
 
 bool IsSetup(Op op) { return op <= Op::StartAt; }
 bool IsWorld(Op op) { return op >= Op::Advance; }
@@ -358,6 +361,7 @@ private:
     std::int64_t longRingOnAt_ = -1;  // the last moment the long ring was seen on
     std::int64_t clockSetAt_ = -1;    // the last jump of the wall clock
     bool exitChosen_ = false;
+    bool inRingWatcher_ = false;
     int modalTurn_ = 0;
 
     // The printed scenario is built as the steps are taken: a block gathers the lines of what happens inside
@@ -416,7 +420,8 @@ void Walk::StartProgram() {
     d.onSoundStart = [this](bool loop, bool preview) {
         if (!BarOpen()) return;
         SilentWhileMuted(preview);
-        if (loop) {
+        // A ring that waited for an output device and now sounds is the ring of its firing: its end stays.
+        if (loop && !inRingWatcher_) {
             ringStart_ = Now();
             sleptAtRing_ = slept_;
             ringSeconds_ = std::max<std::int64_t>(0, ToInteger(ToNumber(p_->main.标签闹铃时长.RawCaption())));
@@ -452,6 +457,12 @@ void Walk::StartProgram() {
             armed_ = a;
             firedSinceArming_ = false;
         }
+    };
+    auto watch = std::move(m.时钟监视变量.onTick);
+    m.时钟监视变量.onTick = [this, watch] {
+        inRingWatcher_ = true;
+        watch();
+        inRingWatcher_ = false;
     };
     for (Timer* t : {&m.时钟倒计, &m.时钟指定}) {
         auto tick = std::move(t->onTick);
@@ -600,6 +611,8 @@ bool Walk::Apply(const Step& s, Where w) {
         d.TrayEvent(m.托盘图标1, 2);
         if (!BarOpen()) return true;
         if (s.s == "退出软件") exitChosen_ = true;
+        // The long ring was on until this moment, or is from now on.
+        if (s.s == "无操作时长鸣" && m.无操作时长鸣.RawChecked()) longRingOnAt_ = Now();
         d.Choose(*item);
         if (BarOpen() && s.s == "无操作时长鸣" && m.无操作时长鸣.RawChecked()) longRingOnAt_ = Now();
         return true;
@@ -758,6 +771,19 @@ std::optional<Broken> Walk::Run(std::int64_t& steps) {
 // ---------------------------------------------------------------- the promises
 
 void Walk::Check() {
+    if (BarOpen()) {
+        const MainForm& m = p_->main;
+        const bool seen[] = {m.组合框声音.RawIndex() != -1,
+                             m.时钟监视变量.RawInterval() > 0,
+                             Muted(),
+                             p_->stopwatch.loaded(),
+                             p_->warning.loaded(),
+                             !m.RawVisible(),
+                             false};
+        for (std::size_t i = 0; i < std::size(seen); ++i) gSeen[i] += seen[i];
+    } else {
+        ++gSeen[6];
+    }
     NoTimerWithoutItsWindow();
     WindowsFollowTheLifeCycle();
     ExitItemEndsTheProgram();
@@ -1259,6 +1285,10 @@ int Main(int argc, char** argv) {
                         static_cast<long long>(gApplied[op][1]), static_cast<long long>(gApplied[op][2]),
                         static_cast<long long>(gApplied[op][3]), static_cast<long long>(gApplied[op][4]),
                         static_cast<long long>(gApplied[op][5]));
+        std::printf("after a step:");
+        for (std::size_t i = 0; i < std::size(kSeen); ++i)
+            std::printf(" %s %lld,", kSeen[i], static_cast<long long>(gSeen[i]));
+        std::printf("\n");
     }
     return findings == 0 ? 0 : 1;
 }

@@ -79,7 +79,8 @@ enum class Where { Setup, Top, Message, Input, File, Modal };
 // How often each kind of step was taken at each place, and what the program was seen doing after a step,
 // for --stats: what the weights reach.
 std::int64_t gApplied[kOps][6];
-const char* const kSeen[] = {"armed", "ringing", "muted", "stopwatch open", "warning open", "hidden", "ended"};
+const char* const kSeen[] = {"armed",        "ringing", "muted", "stopwatch open",
+                             "warning open", "hidden",  "ended", "shutdown counting with its warning on"};
 std::int64_t gSeen[std::size(kSeen)];
 
 bool IsSetup(Op op) { return op <= Op::StartAt; }
@@ -779,7 +780,8 @@ void Walk::Check() {
                              p_->stopwatch.loaded(),
                              p_->warning.loaded(),
                              !m.RawVisible(),
-                             false};
+                             false,
+                             Action() == "关机" && m.关机前30秒提醒.RawChecked() && m.时钟倒计.RawInterval() > 0};
         for (std::size_t i = 0; i < std::size(seen); ++i) gSeen[i] += seen[i];
     } else {
         ++gSeen[6];
@@ -980,6 +982,7 @@ private:
     std::int64_t left_;
     int setup_ = -1;
     int depth_ = 0;
+    int quiet_ = 0;
 
     int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     std::int64_t Long(std::int64_t lo, std::int64_t hi) {
@@ -1024,7 +1027,15 @@ std::optional<Step> Drawn::Draw(Where w, const Walk& walk) {
     if (w == Where::Top) {
         if (left_-- <= 0) return std::nullopt;
         depth_ = 0;
-        return Weighted({62, 38}) == 0 ? UserStep(walk) : WorldStep(false);
+        // Now and then the user leaves a reminder alone for a while: a countdown reaches its warning.
+        if (quiet_ > 0) {
+            --quiet_;
+            return WorldStep(false);
+        }
+        if (Weighted({62, 38}) == 1) return WorldStep(false);
+        Step s = UserStep(walk);
+        if (s.op == Op::PickAction && Chance(0.3)) quiet_ = Int(3, 20);
+        return s;
     }
     if (w == Where::Modal) {
         switch (Weighted({70, 8, 6, 3, 2})) {
@@ -1111,7 +1122,7 @@ std::string Drawn::FieldText(const Walk& walk, int field) {
 }
 
 Step Drawn::MenuStep() {
-    static const std::vector<double> weights = {2, 1, 1, 1, 2, 2, 2, 1, 3, 2, 1, 3, 1, 0.15};
+    static const std::vector<double> weights = {3, 1, 1, 1, 2, 2, 1, 1, 3, 1, 1, 3, 1, 0.15};
     std::discrete_distribution<int> d(weights.begin(), weights.end());
     return Step{Op::Menu, 0, 0, kMenuItems[d(rng_)]};
 }
@@ -1119,8 +1130,8 @@ Step Drawn::MenuStep() {
 Step Drawn::UserStep(const Walk& walk) {
     const Program& p = *walk.program();
     const bool stopwatch = p.stopwatch.loaded(), warning = p.warning.loaded();
-    switch (Weighted({14, 4, 14, 1, 1, 5, 0.05, 0.05, 3, 12, stopwatch ? 6.0 : 0.0, warning ? 4.0 : 0.0})) {
-    case 0: return Step{Op::PickAction, Weighted({4, 4, 4, 3, 1, 3, 1, 2, 2, 2})};
+    switch (Weighted({14, 4, 14, 1, 1, 5, 0.05, 0.05, 3, 12, stopwatch ? 6.0 : 0.0, warning ? 12.0 : 0.0})) {
+    case 0: return Step{Op::PickAction, Weighted({4, 4, 4, 3, 1, 3, 1, 3, 2, 2})};
     case 1: return Step{Op::PickKind, Int(0, 2)};
     case 2: {
         const int field = Int(0, 2);
@@ -1128,12 +1139,12 @@ Step Drawn::UserStep(const Walk& walk) {
     }
     case 3: return Step{Op::DblClickField, Int(0, 2)};
     case 4: return Step{Op::RightClickAction};
-    case 5: return Step{Op::Click, Weighted({6, 2, 0.1})};
+    case 5: return Step{Op::Click, Weighted({6, 1, 0.1})};
     case 6: return Step{Op::EscBar};
     case 7: return Step{Op::CloseBar};
-    case 8: return Step{Op::Tray, Weighted({1, 4, 1, 0, 1})};
+    case 8: return Step{Op::Tray, Weighted({1, 2, 1, 0, 1})};
     case 9: return MenuStep();
-    case 10: return Step{static_cast<Op>(static_cast<int>(Op::StopwatchButton) + Weighted({8, 1, 1}))};
+    case 10: return Step{static_cast<Op>(static_cast<int>(Op::StopwatchButton) + Weighted({6, 2, 2}))};
     default: return Step{static_cast<Op>(static_cast<int>(Op::WarningButton) + Weighted({4, 1, 1}))};
     }
 }
@@ -1141,7 +1152,7 @@ Step Drawn::UserStep(const Walk& walk) {
 Step Drawn::WorldStep(bool nested) {
     switch (Weighted({40, 1.5, 1.5, 0.5, 0.5, 0.3, 0.3})) {
     case 0: {
-        const int scale = nested ? Weighted({6, 3, 1, 0}) : Weighted({5, 3, 2, 0.6});
+        const int scale = nested ? Weighted({6, 3, 1, 0}) : Weighted({5, 3, 1.2, 0.3});
         const std::int64_t limits[] = {1000, 10 * kSecond, 5 * kMinute, 2 * kHour};
         return Step{Op::Advance, 0, Long(1, limits[scale])};
     }
@@ -1268,7 +1279,7 @@ int Main(int argc, char** argv) {
         // The test run: the fixed start values, then one fresh one (printed, to be run again with --start).
         std::printf("fresh start value %llu\n", static_cast<unsigned long long>(fresh));
         std::vector<std::uint64_t> values;
-        for (std::uint64_t v = 1; v <= 40; ++v) values.push_back(v);
+        for (std::uint64_t v = 1; v <= 250; ++v) values.push_back(v);
         values.push_back(fresh);
         for (std::uint64_t v : values) {
             findings += !Explore(v, length, steps, shrink);

@@ -4,6 +4,7 @@
 // kinds fire when the moment lies between the previous tick and this one instead of waiting for the
 // clock to show it exactly. After a gap (sleep, a hung thread, the clock set forward) that is how a
 // moment slept through is made up on waking: an alarm is there to be heard, however late.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -65,7 +66,12 @@ struct TickSpan {
         // clock still had to go to the moment. A clock set forward (or a daylight-saving night) passes
         // moments without time passing, and they are not late at all.
         const std::int64_t beforeMomentMs = (latest - previous) * 1000;
-        return elapsedMs > beforeMomentMs ? elapsedMs - beforeMomentMs : 0;
+        const std::int64_t afterSetting = elapsedMs > beforeMomentMs ? elapsedMs - beforeMomentMs : 0;
+        // But the clock set forward and a sleep between the same two ticks come in an order nobody saw: set
+        // first, the moment came during the sleep, as long ago as the clock shows (if not longer ago than
+        // the real time gone by). The later reading stands, so a system action is never run past its grace.
+        const std::int64_t setFirst = std::min(elapsedMs, (now - latest) * 1000);
+        return std::max(afterSetting, setFirst);
     }
 };
 

@@ -406,6 +406,39 @@ TEST_F(Bar, ACountdownSetBelowZeroShutsDownOnItsFirstTick) {
     EXPECT_EQ(Shutdowns(1).size(), 1u);
 }
 
+// The clock set forward and then a sleep across the moment, with no tick between: which came first is not
+// known at waking, so a shutdown counts as late as it may have been, never later than its grace allows.
+TEST_F(Sleep, AClockSetForwardThenASleepAcrossTheMomentIsLateByTheSleep) {
+    const struct {
+        const char* kind;
+        std::int64_t sleepMs;
+        bool runs;
+    } rows[] = {{"指定", 152 * kSecond, false},
+                {"指定", 129 * kSecond, true},
+                {"整点", 152 * kSecond, false},
+                {"整点", 129 * kSecond, true}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.kind) + " " + std::to_string(r.sleepMs) + " ms asleep");
+        HeadlessDesktop fresh;
+        fresh.SetNow(start);
+        Program p(fresh);
+        fresh.SetStartWindow(&p.main);
+        p.Start();
+        fresh.Select(p.main.组合框类型, IndexOf(p.main.组合框类型, r.kind));
+        if (std::string(r.kind) == "指定") {
+            fresh.TypeInto(p.main.时1, "\b\b11");
+            fresh.TypeInto(p.main.分1, "\b\b0");
+            fresh.TypeInto(p.main.秒1, "\b\b0");
+        }
+        fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "关机"));
+        fresh.Advance(kSecond + 1);         // the last tick, at 10:58:01
+        fresh.JumpWallClock(30 * kSecond);  // set to 10:58:31, then asleep: 11:00:00 comes 89 s into the sleep
+        fresh.Suspend(r.sleepMs);
+        fresh.Advance(0);
+        EXPECT_EQ(fresh.systemCalls().size(), r.runs ? 1u : 0u);
+    }
+}
+
 // The 30-second warning announces only a shutdown that will still happen.
 struct SleepWarning : Sleep {
     void ArmShutdown(const std::string& kind) {

@@ -229,6 +229,7 @@ void 组合框声音_SelChange(Program& p) {
         Arm(p);
     else
         Disarm(p);
+    if (BarGone(p)) return;
     FollowArmedMoment(p);
 }
 

@@ -49,7 +49,7 @@ const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // clang-format off
 #define DIDA_OPS(X)                                                                                        \
     /* The machine before the program starts. */                                                          \
-    X(Store) X(Protect) X(Uptime) X(Lateness) X(Drop) X(Slowdown) X(Dst) X(StartAt)                         \
+    X(Store) X(Protect) X(Uptime) X(Lateness) X(Drop) X(Slowdown) X(Dst) X(NoWakeTimers) X(StartAt)        \
     /* The user. */                                                                                       \
     X(PickKind) X(PickAction) X(Type) X(DblClickField) X(RightClickAction) X(Click) X(EscBar) X(CloseBar)  \
     X(Tray) X(Menu) X(StopwatchButton) X(StopwatchEsc) X(StopwatchClose) X(WarningButton) X(WarningEsc)    \
@@ -172,6 +172,7 @@ std::string Code(const Step& s) {
         return "desk.SetTimerLateness([](std::int64_t due) { return static_cast<int>(due / 7 * 48271 % " + a + "); });";
     case Op::Drop: return "desk.SetTimerDrop([](std::int64_t due) { return due / 1000 % " + a + " == 1; });";
     case Op::Slowdown: return "desk.SetTimerSlowdown(1.015);";
+    case Op::NoWakeTimers: return "desk.SetWakeTimersAllowed(false);";
     case Op::Dst:
         return "desk.SetUtcOffsetRule([](std::int64_t utc) { return utc >= " + n + " && utc < " +
                std::to_string(s.n + s.a) + " ? 60 : 0; });";
@@ -403,6 +404,7 @@ void Walk::Setup(const Step& s) {
         break;
     }
     case Op::Slowdown: d.SetTimerSlowdown(1.015); break;
+    case Op::NoWakeTimers: d.SetWakeTimersAllowed(false); break;
     case Op::Dst: {
         const std::int64_t from = s.n, to = s.n + s.a;
         dst_ = [from, to](std::int64_t utc) { return utc >= from && utc < to ? 60 : 0; };
@@ -856,7 +858,7 @@ void Walk::OneSoundAtATime() {
     if (playing.size() > 1) Fail("OneSoundAtATime", std::to_string(playing.size()) + " sounds at once");
 }
 
-// The program's end destroys what is still open without raising anything, and leaves nothing behind.
+// The program's end destroys what is still open without raising anything, and leaves nothing behind:
 void Walk::EndsCleanly() {
     try {
         desk_->DestroyAll();
@@ -867,6 +869,10 @@ void Walk::EndsCleanly() {
         if (w->loaded()) Fail("EndsCleanly", w->design().name + " still loaded at the end");
     if (!desk_->ScheduledTimers().empty()) Fail("EndsCleanly", "a timer runs after the end");
     if (!desk_->playing().empty()) Fail("EndsCleanly", "a sound plays after the end");
+    // Nor does a machine wake at night, or keep its display on, for a program that has gone.
+    if (desk_->WakeDue()) Fail("EndsCleanly", "a wake timer is set after the end");
+    const auto& display = desk_->displayCalls();
+    if (!display.empty() && display.back().on) Fail("EndsCleanly", "the display is held on after the end");
 }
 
 // The program writes only its own options and its start-with-the-system entry (with its switch in the
@@ -1063,7 +1069,7 @@ std::optional<Step> Drawn::Draw(Where w, const Walk& walk) {
 }
 
 Step Drawn::SetupStep(const Walk& walk, bool start) {
-    switch (start ? 7 : Weighted({6, 1, 1, 1, 1, 1, 1})) {
+    switch (start ? 8 : Weighted({6, 1, 1, 1, 1, 1, 1, 1})) {
     case 0: {
         static const std::vector<std::string> names = {"气球提示", "三十秒提醒", "长鸣",     "全屏ESC", "软件静音",
                                                        "闹铃时长", "默认功能",   "默认事件", "MP3路径"};
@@ -1095,6 +1101,7 @@ Step Drawn::SetupStep(const Walk& walk, bool start) {
         const std::int64_t from = UtcOfLocal(walk.StartLocalSeconds()) + Long(10 * kSecond, 3 * kHour);
         return Step{Op::Dst, static_cast<int>(Long(kMinute, 4 * kHour)), from};
     }
+    case 7: return Step{Op::NoWakeTimers};
     default: {
         // A day of the year, often close to the end of a minute, an hour or a day.
         const DateFields day = SplitDateTime(MakeDateTime({2015, 1, 1, 0, 0, 0}) + Int(0, 364));

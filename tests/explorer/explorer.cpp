@@ -29,10 +29,9 @@
 #include "platform/datetime.h"
 #include "platform/fatal.h"
 #include "platform/headless/headless_desktop.h"
-#include "platform/sound_format.h"
 #include "reminder/reminder.h"
 #include "settings/settings.h"
-#include "ui/media/media.h"
+#include "../unit/mp3_image.h"
 
 namespace dida::explorer {
 namespace {
@@ -544,16 +543,7 @@ bool Walk::Apply(const Step& s, Where w) {
         case Op::Audio: d.SetAudioOutput(s.a != 0); break;
         case Op::File:
             if (s.a == 0)
-                d.AddFile(kGood, [] {
-                    constexpr std::uint32_t kHeader = 0xFFFB9044;
-                    const int length = ParseMpegHeader(kHeader)->frameLength;
-                    std::vector<std::uint8_t> b;
-                    for (int i = 0; i < 40; ++i) {
-                        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(kHeader >> shift));
-                        b.insert(b.end(), std::size_t(length - 4), std::uint8_t(i));
-                    }
-                    return b;
-                }());
+                d.AddFile(kGood, test::Mp3Image(40));
             else if (s.a == 1)
                 d.AddFile(kGood, {});
             else

@@ -236,20 +236,16 @@ public:
     explicit Replayed(const std::vector<Step>& steps) : steps_(steps) {}
     std::optional<Step> Next(Where w, const Walk&) override {
         while (i_ < steps_.size()) {
-            if (Valid(steps_[i_].op, w)) {
-                last_ = i_;
-                return steps_[i_++];
-            }
+            if (Valid(steps_[i_].op, w)) return steps_[i_++];
             if (w != Where::Top) return std::nullopt;
             ++i_;
         }
         return std::nullopt;
     }
-    std::size_t last() const { return last_; }
 
 private:
     const std::vector<Step>& steps_;
-    std::size_t i_ = 0, last_ = 0;
+    std::size_t i_ = 0;
 };
 
 // ---------------------------------------------------------------- the watched desktop

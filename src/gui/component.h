@@ -75,6 +75,11 @@ struct CommonDef {
     bool visible = true;
     bool disabled = false;
     bool tabStop = false;
+    // What a screen reader calls the control where its own text does not say it (a field, a list, a
+    // picture); empty: the text the system's accessibility proxy finds for it.
+    std::string accessibleName;
+    // Storage or decoration the user never sees: kept out of a screen reader's view.
+    bool accessibleHidden = false;
 };
 
 class Component {

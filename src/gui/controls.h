@@ -21,6 +21,8 @@ struct LabelDef {
     Align align = Align::Left;
     bool vcenter = true;
     bool border = false;  // thin single-line frame
+    // A screen reader speaks what the program announces through it, also while the user works elsewhere.
+    bool liveRegion = false;
 };
 
 class Label : public Component {

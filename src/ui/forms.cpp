@@ -11,6 +11,18 @@ CommonDef At(const char* name, Rect r, bool visible = true, bool tabStop = false
 
 Font kYaHei(int height) { return Font{"微软雅黑", height, 400}; }
 
+// The name a screen reader gives a control whose own text does not say what it is.
+CommonDef Spoken(CommonDef d, const char* name) {
+    d.accessibleName = name;
+    return d;
+}
+
+// Never seen by the user (a stored value below the bar's strip, a plain background band).
+CommonDef Unspoken(CommonDef d) {
+    d.accessibleHidden = true;
+    return d;
+}
+
 }  // namespace
 
 MainForm::MainForm()
@@ -26,20 +38,20 @@ MainForm::MainForm()
                        .escCloses = true,
                        .visible = true,
                        .icon = media::kAppIcon}),
-      组合框类型(this, At("组合框类型", {1, 1, 47, 20}, true, true),
+      组合框类型(this, Spoken(At("组合框类型", {1, 1, 47, 20}, true, true), "类型"),
                  ComboDef{.items = {"倒计", "指定", "整点"}, .index = 0, .extraRowHeight = 3}),
       标签设定(this, At("标签设定", {52, 1, 128, 20}),
                LabelDef{.caption = "     时    分    秒", .align = Align::Left, .border = true}),
       标签2(this, At("标签2", {52, 1, 128, 20}, false),
-            LabelDef{.caption = "", .align = Align::Center, .border = true}),
-      时1(this, At("时1", {62, 2, 20, 18}, true, true),
+            LabelDef{.caption = "", .align = Align::Center, .border = true, .liveRegion = true}),
+      时1(this, Spoken(At("时1", {62, 2, 20, 18}, true, true), "时"),
           EditDef{.content = "0", .align = Align::Center, .border = false, .integerOnly = true}),
-      分1(this, At("分1", {98, 2, 20, 18}, true, true),
+      分1(this, Spoken(At("分1", {98, 2, 20, 18}, true, true), "分"),
           EditDef{.content = "30", .align = Align::Center, .border = false, .integerOnly = true}),
-      秒1(this, At("秒1", {134, 2, 20, 18}, true, true),
+      秒1(this, Spoken(At("秒1", {134, 2, 20, 18}, true, true), "秒"),
           EditDef{.content = "0", .align = Align::Center, .border = false, .integerOnly = true}),
       组合框声音(
-          this, At("组合框声音", {184, 1, 59, 20}, true, true),
+          this, Spoken(At("组合框声音", {184, 1, 59, 20}, true, true), "动作"),
           ComboDef{.items = {"嘀嗒叫", "布谷鸟", "风铃响", "音乐…", "------", "全屏", "------", "关机", "休眠", "关屏"},
                    .index = 0,
                    .extraRowHeight = 1}),
@@ -63,9 +75,9 @@ MainForm::MainForm()
                             .colorOut = kRgbBlack,
                             .colorOver = kRgbOrange,
                             .colorFocus = kRgbBlack}),
-      标签闹铃时长(this, At("标签闹铃时长", {234, 48, 24, 24}), LabelDef{.caption = "180"}),
-      标签全屏时间(this, At("标签全屏时间", {261, 48, 24, 24}), LabelDef{.caption = "300"}),
-      标签1(this, At("标签1", {8, 128, 240, 24}), LabelDef{.caption = ""}), 时钟倒计(this, "时钟倒计"),
+      标签闹铃时长(this, Unspoken(At("标签闹铃时长", {234, 48, 24, 24})), LabelDef{.caption = "180"}),
+      标签全屏时间(this, Unspoken(At("标签全屏时间", {261, 48, 24, 24})), LabelDef{.caption = "300"}),
+      标签1(this, Unspoken(At("标签1", {8, 128, 240, 24})), LabelDef{.caption = ""}), 时钟倒计(this, "时钟倒计"),
       // The clock-watching kinds tick just after each second of the clock, so they fire on the second and
       // the live clock keeps pace with the system's; the countdown counts from its arming.
       时钟指定(this, "时钟指定", TimerDef{.clockAligned = true}),
@@ -114,14 +126,14 @@ StopwatchForm::StopwatchForm()
                        .dragAnywhere = false,
                        .movable = true,
                        .escCloses = true}),
-      图片框3(this, At("图片框3", {0, 0, 480, 150}), PicBoxDef{.backColor = kRgbWhite}),
+      图片框3(this, Unspoken(At("图片框3", {0, 0, 480, 150})), PicBoxDef{.backColor = kRgbWhite}),
       标签秒时间(this, At("标签秒时间", {10, 15, 230, 130}),
                  LabelDef{.caption = "0",
                           .textColor = kRgbRed,
                           .backColor = kRgbWhite,
                           .font = kYaHei(120),
                           .align = Align::Center}),
-      图片框1(this, At("图片框1", {248, 15, 130, 130}),
+      图片框1(this, Spoken(At("图片框1", {248, 15, 130, 130}), "心情动画"),
               PicBoxDef{.backColor = kRgbWhite, .centerShrink = true, .animate = true}),
       标签提示(this, At("标签提示", {0, 151, 410, 32}),
                LabelDef{.caption = "按“空格”或“回车”键 开始/停止",
@@ -150,7 +162,7 @@ FullScreenForm::FullScreenForm()
                        .movable = false,
                        .escCloses = true,
                        .escAnywhere = true}),
-      编辑框全屏(this, At("编辑框全屏", {0, 0, 768, 424}, true, true, true),
+      编辑框全屏(this, Spoken(At("编辑框全屏", {0, 0, 768, 424}, true, true, true), "休息提醒"),
                  EditDef{.textColor = kRgbWhite,
                          .backColor = kRgbBlack,
                          .font = kYaHei(24),

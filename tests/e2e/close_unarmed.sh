@@ -4,7 +4,7 @@ dida_start
 # 超级按钮1 sits at the right end of the bar.
 read -r _ _ w h <<<"$(driver rect)"
 check "the close button is there" driver text $((w - 14)) $((h / 2))
-check_eq "its caption" "×" "$(driver text $((w - 14)) $((h / 2)))"
+check_eq "its name (the drawn caption is ×)" "关闭软件" "$(driver text $((w - 14)) $((h / 2)))"
 driver click $((w - 14)) $((h / 2))
 # A question would hold the bar until answered: gone without an answer means none was asked.
 if driver wait-gone 5000; then

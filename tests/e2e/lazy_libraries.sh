@@ -1,6 +1,6 @@
 # Start-up maps none of the libraries that one feature alone needs (the file dialog's, which brings the
-# printing stack, GDI+, the MP3 decoder, the sound library and the suspend's); each one comes with its
-# feature's first use.
+# printing stack, GDI+, the MP3 decoder, the sound library, the suspend's and oleacc for what a screen reader is
+# told); each one comes with its feature's first use.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ringing.sh"
 sink_private
@@ -19,7 +19,7 @@ wait_loaded() {
 
 dida_start
 check "the module list is read (user32.dll in it)" loaded user32.dll
-for lib in comdlg32.dll winspool.drv gdiplus.dll msacm32.dll winmm.dll powrprof.dll; do
+for lib in comdlg32.dll winspool.drv gdiplus.dll msacm32.dll winmm.dll powrprof.dll oleacc.dll; do
     check "$lib is not loaded at start" not_loaded "$lib"
 done
 

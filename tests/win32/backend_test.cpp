@@ -993,9 +993,10 @@ TEST_F(Backend, TheBarAsTheSystemSeesIt) {
         {&m.分1, L"Edit", {98, 2, 118, 20}, L"30", ES_CENTER | WS_TABSTOP, WS_BORDER},
         {&m.秒1, L"Edit", {134, 2, 154, 20}, L"0", ES_CENTER | WS_TABSTOP, WS_BORDER},
         {&m.组合框声音, L"ComboBox", {184, 1, 243, 161}, L"嘀嗒叫", CBS_DROPDOWNLIST | WS_TABSTOP, 0},
-        {&m.超级按钮开始, L"Button", {251, 1, 271, 21}, L"", BS_OWNERDRAW | WS_TABSTOP, 0},
-        {&m.超级按钮最小化, L"Button", {274, 2, 294, 22}, L"-", BS_OWNERDRAW, 0},
-        {&m.超级按钮1, L"Button", {292, 2, 312, 22}, L"×", BS_OWNERDRAW, 0},
+        // A button drawn by the program holds what it does as its window text, which is not shown.
+        {&m.超级按钮开始, L"Button", {251, 1, 271, 21}, L"点击关闭声音", BS_OWNERDRAW | WS_TABSTOP, 0},
+        {&m.超级按钮最小化, L"Button", {274, 2, 294, 22}, L"隐藏到托盘", BS_OWNERDRAW, 0},
+        {&m.超级按钮1, L"Button", {292, 2, 312, 22}, L"关闭软件", BS_OWNERDRAW, 0},
         {&m.标签闹铃时长, L"Static", {234, 48, 258, 72}, L"180", 0, WS_BORDER},
         {&m.标签全屏时间, L"Static", {261, 48, 285, 72}, L"300", 0, WS_BORDER},
     };

@@ -172,6 +172,13 @@ void FormHost::Destroy() {
     if (inSizeMove_) desk_.LeaveSystemLoop();
     inSizeMove_ = false;
     SyncEscHotKey();
+    if (annotations_) {
+        for (HWND h : annotated_) ClearAnnotation(*annotations_, h);
+        annotations_->Release();
+        annotations_ = nullptr;
+    }
+    annotated_.clear();
+    accessAsked_ = false;
     for (const auto& p : peers_) {
         p->Release();
         if (p->component().peer() == p.get()) p->component().AttachPeer(nullptr);
@@ -253,6 +260,23 @@ void FormHost::Activate() {
     }
     Sys().SetForegroundWindow(hwnd_);
     BringWindowToTop(hwnd_);
+}
+
+void FormHost::AccessibilityAsked() {
+    if (accessAsked_ || destroying_ || !hwnd_) return;
+    accessAsked_ = true;
+    if (FAILED(Sys().CreateAccPropServices(&annotations_))) annotations_ = nullptr;
+    for (const auto& p : peers_) Reannotate(*p);
+}
+
+void FormHost::Reannotate(const ControlPeer& peer) {
+    if (!annotations_ || !peer.hwnd()) return;
+    const Annotation a = peer.Annotated();
+    const bool any = a.name || a.role || a.state || a.liveSetting;
+    // A control that never carried one is left alone: the proxy's answer is all it needs.
+    if (!any && !annotated_.count(peer.hwnd())) return;
+    Annotate(*annotations_, peer.hwnd(), a);
+    annotated_.insert(peer.hwnd());
 }
 
 ControlPeer* FormHost::PeerOf(const Component& c) const {
@@ -620,6 +644,7 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_ENABLE: SyncEscHotKey(); break;
+    case WM_GETOBJECT: AccessibilityAsked(); break;
     case WM_QUERYENDSESSION: return TRUE;  // the session may end; nothing is kept that needs saving
     case WM_ENDSESSION: return 0;
     case WM_NCDESTROY: hwnd_ = nullptr; break;

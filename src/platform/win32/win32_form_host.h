@@ -3,8 +3,11 @@
 // (win32_peers.h), runs the window's procedure and the keyboard rules of the window (Esc, Enter, Tab).
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,12 @@ public:
     int LineHeightOf(HFONT font);
     // The DPI the window is laid out for; its peers turn design pixels into device pixels by it.
     UINT dpi() const { return dpi_; }
+
+    // An assistive program asked the window or one of its controls for its accessible object: the controls'
+    // annotations are made now, once for the window, before the system's proxy answers.
+    void AccessibilityAsked();
+    // A control's annotation changed; told to the readers once they have asked.
+    void Reannotate(const ControlPeer& peer);
 
     // Keyboard rules of a loaded window (Esc closes, Enter presses the default button, Tab moves).
     bool PreTranslate(const MSG& msg);
@@ -107,6 +116,9 @@ private:
     bool firstShown_ = false;    // ShowFirst has run: the logic's changes of place apply at once
     bool placePending_ = false;  // the logic changed the place before that
     bool escHotKey_ = false;     // Esc is registered as the window's hot key
+    bool accessAsked_ = false;   // an assistive program asked; the annotations are made
+    IAccPropServices* annotations_ = nullptr;
+    std::set<HWND> annotated_;  // the controls that carry an annotation
 };
 
 }  // namespace dida::win32

@@ -121,6 +121,11 @@ bool LookUpPower(PowerApi& a) {
     return DIDA_RESOLVE(m, a, GetPwrCapabilities) && DIDA_RESOLVE(m, a, SetSuspendState);
 }
 
+bool LookUpCom(ComApi& a) {
+    HMODULE m = LoadSystemLibrary(L"ole32.dll");
+    return DIDA_RESOLVE(m, a, CoInitializeEx) && DIDA_RESOLVE(m, a, CoCreateInstance);
+}
+
 #undef DIDA_RESOLVE
 
 Lazy<FileDialogApi> g_fileDialogs(&LookUpFileDialogs);
@@ -128,6 +133,7 @@ Lazy<GdiplusApi> g_gdiplus(&LookUpGdiplus);
 Lazy<AcmApi> g_acm(&LookUpAcm);
 Lazy<WinmmApi> g_winmm(&LookUpWinmm);
 Lazy<PowerApi> g_power(&LookUpPower);
+Lazy<ComApi> g_com(&LookUpCom);
 
 }  // namespace
 
@@ -136,6 +142,7 @@ const GdiplusApi* GdiplusLibrary() { return g_gdiplus.Get(); }
 const AcmApi* AcmLibrary() { return g_acm.Get(); }
 const WinmmApi* WinmmLibrary() { return g_winmm.Get(); }
 const PowerApi* PowerLibrary() { return g_power.Get(); }
+const ComApi* ComLibrary() { return g_com.Get(); }
 
 void ShutdownGdiplus() {
     AcquireSRWLockExclusive(&g_lock);

@@ -2,7 +2,9 @@
 // System libraries that one feature alone needs are loaded at that feature's first use, so that start-up
 // maps none of them: comdlg32 for the file dialog (under Wine it brings the printing and network stack
 // along), GDI+ with ole32's memory stream for the stopwatch's animations, msacm32 for MP3 decoding,
-// winmm for every sound (under Wine winmm itself brings msacm32 and ole32), and powrprof for the suspend.
+// winmm for every sound (under Wine winmm itself brings msacm32 and ole32), powrprof for the suspend, and
+// COM with its apartment for what a screen reader is told (win32_accessibility.h), which only an assistive
+// program asks for.
 // Each table is resolved whole or not at all. nullptr means the library or one of its entry points is
 // missing: the feature goes without (no file chosen, no picture, no sound), the program goes on. The
 // members carry the system's names. Libraries stay loaded for the rest of the process, so a table once
@@ -81,6 +83,13 @@ struct PowerApi {
     BOOLEAN(WINAPI* SetSuspendState)(BOOLEAN hibernate, BOOLEAN force, BOOLEAN wakeUpEventsDisabled);
 };
 const PowerApi* PowerLibrary();
+
+// COM for the accessibility annotations: the apartment of the window thread and the annotation object.
+struct ComApi {
+    decltype(&::CoInitializeEx) CoInitializeEx;
+    decltype(&::CoCreateInstance) CoCreateInstance;
+};
+const ComApi* ComLibrary();
 
 // For the tests: while `missing` is true, loading `file` (a name as above, e.g. L"gdiplus.dll") asks the
 // system for a file of that kind that does not exist, as on a machine without it. Every table is looked

@@ -3,8 +3,22 @@
 
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
+#include "platform/win32/win32_text.h"
+
+#include <commctrl.h>
 
 namespace dida::win32 {
+namespace {
+
+// A reader's first question about any control of the window is when the window's annotations are made:
+// until then nothing needs COM, oleacc or the annotation object.
+LRESULT CALLBACK AccessProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_GETOBJECT) reinterpret_cast<FormHost*>(ref)->AccessibilityAsked();
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, &AccessProc, kAccessSubclass);
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------- the kinds
 
@@ -89,7 +103,16 @@ HWND ControlPeer::MakeChild(const wchar_t* cls, const std::wstring& text, DWORD 
     hwnd_ = CreateWindowExW(exStyle, cls, text.c_str(), style, r.x, r.y, r.w, r.h, host_.hwnd(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), Instance(), nullptr);
     if (hwnd_ && c_.RawDisabled()) ApplyDisabled();
+    if (hwnd_) SetWindowSubclass(hwnd_, &AccessProc, kAccessSubclass, reinterpret_cast<DWORD_PTR>(&host_));
     return hwnd_;
+}
+
+Annotation ControlPeer::Annotated() const {
+    Annotation a;
+    const CommonDef& d = c_.def();
+    if (!d.accessibleName.empty()) a.name = Wide(d.accessibleName);
+    if (d.accessibleHidden) a.state = STATE_SYSTEM_INVISIBLE;
+    return a;
 }
 
 void ControlPeer::ApplyFont(const Font& font) {

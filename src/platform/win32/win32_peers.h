@@ -11,6 +11,7 @@
 #include <string>
 
 #include "gui/window.h"
+#include "platform/win32/win32_accessibility.h"
 
 namespace dida::win32 {
 
@@ -18,6 +19,8 @@ class FormHost;
 
 // The subclass id under which a peer watches its own child window.
 inline constexpr UINT_PTR kPeerSubclass = 7;
+// The subclass id under which every child tells its window host that an assistive program asks for it.
+inline constexpr UINT_PTR kAccessSubclass = 9;
 
 // Everything a peer of a control needs from the window it sits on.
 class ControlPeer : public ComponentPeer {
@@ -59,6 +62,9 @@ public:
     virtual void PointerLeft() {}
     // The window went to another DPI: what was made for the old one is made again (rectangle and font here).
     virtual void DpiChanged();
+    // What a screen reader is told about the control beyond what the system's proxy finds (the definition's
+    // name, kept out of view).
+    virtual Annotation Annotated() const;
 
 protected:
     virtual void OwnChanged(Prop /*prop*/) {}

@@ -35,6 +35,12 @@ public:
         FreeImage();
     }
     bool TakesFocus() const override { return false; }
+    // A window class of our own: the proxy knows it only as a client area.
+    Annotation Annotated() const override {
+        Annotation a = ControlPeer::Annotated();
+        a.role = ROLE_SYSTEM_GRAPHIC;
+        return a;
+    }
     void DpiChanged() override {
         ControlPeer::DpiChanged();
         LoadImageBytes();

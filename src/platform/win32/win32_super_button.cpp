@@ -13,14 +13,15 @@
 namespace dida::win32 {
 namespace {
 
-// Flat and frameless, drawn by us. A disabled one is natively disabled too (a screen reader announces it as
-// such); its hover picture and tooltip still show, the window host tracking the pointer for it (the muted
-// speaker relies on both).
+// Flat and frameless, drawn by us: the caption drawn is the definition's, so the window text, which nobody
+// sees, holds what the button does (its tooltip), and a screen reader names it by that. A disabled one is natively
+// disabled too (a screen reader announces it as such); its hover picture and tooltip still show, the window host
+// tracking the pointer for it (the muted speaker relies on both).
 class SuperBtnPeer : public ControlPeer {
 public:
     SuperBtnPeer(FormHost& h, SuperBtn& b, int id) : ControlPeer(h, b, id), button_(b) {}
     void Create() override {
-        MakeChild(L"BUTTON", Wide(button_.Caption()), BS_OWNERDRAW);
+        MakeChild(L"BUTTON", Wide(button_.RawToolTip()), BS_OWNERDRAW);
         ApplyFont(button_.design().font);
         font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
         SetWindowSubclass(hwnd_, &SuperBtnPeer::SubProc, kPeerSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -70,6 +71,12 @@ public:
         return true;
     }
     bool TakesFocus() const override { return ControlPeer::TakesFocus() && !button_.RawDisabled(); }
+    // The proxy of an owner-drawn button may not call it a push button.
+    Annotation Annotated() const override {
+        Annotation a = ControlPeer::Annotated();
+        a.role = ROLE_SYSTEM_PUSHBUTTON;
+        return a;
+    }
     bool TracksPointerWhileDisabled() const override { return true; }
     void PointerEntered() override {
         if (hover_) return;
@@ -96,6 +103,7 @@ protected:
             InvalidateRect(hwnd_, nullptr, TRUE);
         } else if (p == Prop::ToolTip) {
             host_.SetToolTip(hwnd_, button_.RawToolTip());
+            SetWindowTextW(hwnd_, Wide(button_.RawToolTip()).c_str());
         }
     }
     void ApplyDisabled() override {

@@ -8,6 +8,8 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "platform/win32/win32_accessibility.h"
+
 namespace dida::win32 {
 
 // winmm is loaded at the first sound (win32_libraries.h): the entry's default opens through the library
@@ -38,6 +40,8 @@ struct SystemCalls {
     decltype(&::ExitWindowsEx) ExitWindowsEx = ::ExitWindowsEx;
     decltype(&GetPwrCapabilitiesThroughLibrary) GetPwrCapabilities = GetPwrCapabilitiesThroughLibrary;
     decltype(&SetSuspendStateThroughLibrary) SetSuspendState = SetSuspendStateThroughLibrary;
+    // Dynamic Annotation: oleacc's object (Wine's answers E_NOTIMPL to every annotation).
+    decltype(&CreateAccPropServicesThroughCom) CreateAccPropServices = CreateAccPropServicesThroughCom;
 };
 
 // The table the backend calls through; one for the process. Sound opens its devices from worker threads too,

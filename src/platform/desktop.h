@@ -92,6 +92,9 @@ public:
                              int timeoutMs) = 0;
     virtual void PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x = std::nullopt,
                            std::optional<int> y = std::nullopt) = 0;
+    // Screen readers speak `text` from the live-region label, whatever program has the focus; the label
+    // shows what it showed.
+    virtual void Announce(Label& liveRegion, const std::string& text) = 0;
 
     // System.
     virtual int ScreenWidth() = 0;

@@ -101,6 +101,8 @@ void Arm(Program& p) {
         m.时钟整点.Interval(0);
         m.时钟倒计.Interval(1000);
         HideInputs(p);
+        // Once, as it starts; the second-by-second count after it is not spoken.
+        p.desk.Announce(m.标签2, m.标签2.Caption());
     }
     if (kind == "指定") {
         m.时钟倒计.Interval(0);

@@ -15,6 +15,7 @@ namespace {
 constexpr int kShutdownPowerOff = 1;
 constexpr int kShutdownSuspend = 4;
 constexpr int kBalloonInformation = 1;
+constexpr char kDueText[] = "注意，到时间了！！！";
 
 struct LoopingChime {
     const char* item;
@@ -51,6 +52,9 @@ void Fire(Program& p) {
     const std::string storedPath = p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "");
     const std::string action = m.组合框声音.Content();
     if (action.empty()) return;
+    // Before the action: suspend and shutdown leave no moment after it, and a blind user hears the words of
+    // the balloon whether or not it is shown.
+    p.desk.Announce(m.标签2, kDueText);
 
     // No output device (HDMI sound with the monitor asleep, a headset unplugged): the ring watcher tries
     // again every second while the ring lasts.
@@ -80,7 +84,7 @@ void StopSound(Program& p) {
 
 void Balloon(Program& p) {
     if (p.main.组合框声音.Content() == "全屏") return;
-    p.desk.ShowBalloon(p.main.托盘图标1, "嘀嗒提醒：", "注意，到时间了！！！", kBalloonInformation, 0);
+    p.desk.ShowBalloon(p.main.托盘图标1, "嘀嗒提醒：", kDueText, kBalloonInformation, 0);
 }
 
 void OpenShutdownWarning(Program& p) { p.desk.LoadWindow(p.warning, false); }

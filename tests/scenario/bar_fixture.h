@@ -99,6 +99,14 @@ struct Bar : ::testing::Test {
             if (c.what == SystemCall::What::Shutdown && c.mode == mode && c.force) at.push_back(c.atMs);
         return at;
     }
+    // The moments the live-region label announced `text`.
+    static std::vector<std::int64_t> Announced(const HeadlessDesktop& d, const std::string& text) {
+        std::vector<std::int64_t> at;
+        for (const AnnouncementCall& c : d.announcements())
+            if (c.label == "标签2" && c.text == text) at.push_back(c.atMs);
+        return at;
+    }
+    static constexpr const char* kDue = "注意，到时间了！！！";
     bool Sounding() const { return !desk.playing().empty(); }
     // Whether the bar's status text changes colour within the next second (the flashing).
     bool Flashing() {

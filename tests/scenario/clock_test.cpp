@@ -59,6 +59,8 @@ TEST_F(Clock, HourlyFiresEveryHourAndWarnsHalfAMinuteBefore) {
         for (const SystemCall& c : fresh.systemCalls())
             if (c.what == SystemCall::What::Shutdown && c.mode == 1) fires.push_back(c.atMs);
         EXPECT_EQ(fires, expectedFires) << r.minute;
+        EXPECT_EQ(Announced(fresh, kDue), expectedFires) << r.minute;  // the hour's arming is not spoken
+        EXPECT_EQ(fresh.announcements().size(), expectedFires.size()) << r.minute;
         EXPECT_EQ(warnings, expectedWarnings) << r.minute;
         EXPECT_EQ(p.main.组合框声音.Content(), "关机") << r.minute;  // still armed
     }
@@ -93,6 +95,8 @@ TEST_F(Clock, AtASetTimeLaterTodayFiresOnceAtThatSecond) {
     desk.Advance(MsBetween(start, At(2015, 11, 6, 15, 0, 0)));
     EXPECT_EQ(LoopStarts(media::kBuiltinSound2),
               std::vector<std::int64_t>{MsBetween(start, At(2015, 11, 5, 14, 10, 5))});
+    ASSERT_EQ(desk.announcements().size(), 1u);
+    EXPECT_EQ(Announced(desk, kDue), std::vector<std::int64_t>{MsBetween(start, At(2015, 11, 5, 14, 10, 5))});
 }
 
 TEST_F(Clock, TimesNoClockShowsNeverFire) {
@@ -111,6 +115,7 @@ TEST_F(Clock, TimesNoClockShowsNeverFire) {
         fresh.Select(p.main.组合框声音, IndexOf(p.main.组合框声音, "嘀嗒叫"));
         fresh.Advance(25 * 3600000LL);
         for (const SoundCall& c : fresh.sounds()) EXPECT_FALSE(c.loop) << r.h << ":" << r.m << ":" << r.s;
+        EXPECT_TRUE(fresh.announcements().empty()) << r.h << ":" << r.m << ":" << r.s;
         EXPECT_EQ(p.main.时钟指定.Interval(), 1000);
     }
 }

@@ -46,6 +46,10 @@ TEST_F(Countdown, ThirtySecondsFromArmingToTheEndOfAThreeMinuteRing) {
     EXPECT_EQ(m.标签2.Caption(), "剩余：0小时0分0秒");
     EXPECT_TRUE(m.标签2.visible());
     EXPECT_FALSE(m.时1.visible());
+    // A screen reader is told twice: the count as it starts, and the moment; not each second between.
+    EXPECT_EQ(desk.announcements().size(), 2u);
+    EXPECT_EQ(Announced(desk, "剩余：0小时0分30秒"), std::vector<std::int64_t>{armed});
+    EXPECT_EQ(Announced(desk, kDue), std::vector<std::int64_t>{armed + 30000});
 }
 
 TEST_F(Countdown, OneHourShowsFiftyNineMinutesFiftyNineSecondsAfterOneTick) {
@@ -140,6 +144,7 @@ TEST_F(Countdown, RightClickDuringTheCountdownReachesZeroSilently) {
     EXPECT_FALSE(Flashing());
     EXPECT_EQ(bar().时钟监视变量.Interval(), 0);
     EXPECT_TRUE(desk.balloons().empty());
+    EXPECT_TRUE(Announced(desk, kDue).empty());
 }
 
 TEST_F(Countdown, EditingATimeWhileArmedTakesBackTheActionButNotTheCount) {

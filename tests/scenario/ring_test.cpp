@@ -42,6 +42,8 @@ TEST_F(Ring, SystemActionsAtTheirMoment) {
         for (const SoundCall& c : fresh.sounds()) EXPECT_EQ(c.what, SoundCall::What::StopAudio) << r.action;
         EXPECT_TRUE(fresh.playing().empty()) << r.action;
         EXPECT_EQ(p.main.时钟监视变量.Interval(), 1000) << r.action;  // the ring watcher runs for every action
+        // Told to a screen reader before the machine goes.
+        EXPECT_EQ(Announced(fresh, kDue), std::vector<std::int64_t>{armed + 3000}) << r.action;
     }
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "platform/win32/win32_accessibility.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
@@ -285,6 +286,106 @@ TEST_F(Accessibility, TheSpeakerIsNamedByItsTipOfTheMoment) {
         bar.超级按钮开始.ToolTip(tip);
         EXPECT_EQ(Narrow(WhatAReaderGets(speaker).name), tip);
     }
+    desk.UnloadWindow(bar);
+    Pump(desk, 30);
+}
+
+// ---------------------------------------------------------------- the live region
+
+template <class Pred>
+bool PumpUntil(Win32Desktop& desk, Pred pred, DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        if (pred()) return true;
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+        Pump(desk, 20);
+    }
+}
+
+// What a screen reader listening for live regions gets: the event, and the name it then reads.
+struct LiveEvent {
+    HWND hwnd;
+    LONG object, child;
+    std::string spoken;
+};
+std::vector<LiveEvent> g_live;
+
+void CALLBACK OnLiveRegion(HWINEVENTHOOK, DWORD event, HWND h, LONG object, LONG child, DWORD, DWORD) {
+    if (event == kEventLiveRegionChanged) g_live.push_back({h, object, child, Narrow(WhatAReaderGets(h).name)});
+}
+
+// Out of context, as a reader in its own process listens: the events come through this thread's queue.
+class LiveRegionHook {
+public:
+    LiveRegionHook()
+        : hook_(SetWinEventHook(kEventLiveRegionChanged, kEventLiveRegionChanged, nullptr, &OnLiveRegion,
+                                GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT)) {
+        g_live.clear();
+    }
+    ~LiveRegionHook() { UnhookWinEvent(hook_); }
+    bool installed() const { return hook_ != nullptr; }
+
+private:
+    HWINEVENTHOOK hook_;
+};
+
+TEST_F(Accessibility, TheStatusLabelSpeaksAsTheCountdownStartsAndWhenItIsDueButNotEachSecond) {
+    const LiveRegionHook hook;
+    ASSERT_TRUE(hook.installed());
+    Program p(desk);
+    desk.SetStartWindow(&p.main);
+    p.Start();
+    ASSERT_TRUE(p.main.loaded());
+    MainForm& m = p.main;
+    HWND status = HandleOf(m, m.标签2);
+    m.组合框类型.UserSelected(0);
+    m.时1.Content("0");
+    m.分1.Content("0");
+    m.秒1.Content("3");
+    m.组合框声音.UserSelected(9);  // 关屏: no sound, no window
+    ASSERT_TRUE(PumpUntil(
+        desk, [] { return !g_live.empty(); }, 2000))
+        << "the arming is told";
+    EXPECT_EQ(g_live[0].hwnd, status);
+    EXPECT_EQ(g_live[0].object, OBJID_CLIENT);
+    EXPECT_EQ(g_live[0].child, CHILDID_SELF);
+    EXPECT_EQ(g_live[0].spoken, "剩余：0小时0分3秒");
+    EXPECT_EQ(g_kept.Number(status, kLiveSettingProperty), kLiveAssertive);
+
+    ASSERT_TRUE(PumpUntil(
+        desk, [&] { return m.标签2.Caption() == "剩余：0小时0分1秒"; }, 4000));
+    Pump(desk, 50);
+    EXPECT_EQ(g_live.size(), 1u) << "the seconds counted down are not told";
+    ASSERT_TRUE(PumpUntil(
+        desk, [] { return g_live.size() >= 2; }, 4000))
+        << "the moment is told";
+    EXPECT_EQ(g_live[1].hwnd, status);
+    EXPECT_EQ(g_live[1].spoken, "注意，到时间了！！！");
+    EXPECT_EQ(m.标签2.Caption(), "剩余：0小时0分0秒") << "what the label shows is unchanged";
+    desk.UnloadWindow(m);
+    Pump(desk, 30);
+}
+
+TEST_F(Accessibility, AnAnnouncedTextNamesTheLabelUntilItShowsAnother) {
+    MainForm bar;
+    ASSERT_TRUE(desk.LoadWindow(bar));
+    HWND status = HandleOf(bar, bar.标签2);
+    bar.标签2.Caption("14时0分0秒");
+    const struct {
+        const char* announced;  // nullptr: the label shows something new instead
+        const char* caption;
+        const char* heard;
+    } steps[] = {
+        {"注意，到时间了！！！", nullptr, "注意，到时间了！！！"},
+        {nullptr, "14时0分1秒", "14时0分1秒"},
+        {"14时0分1秒", nullptr, "14时0分1秒"},
+    };
+    for (const auto& s : steps) {
+        if (s.announced) desk.Announce(bar.标签2, s.announced);
+        if (s.caption) bar.标签2.Caption(s.caption);
+        EXPECT_EQ(Narrow(WhatAReaderGets(status).name), s.heard) << (s.announced ? s.announced : s.caption);
+    }
+    EXPECT_FALSE(g_kept.Text(status, PROPID_ACC_NAME)) << "a text the label shows needs no name of its own";
     desk.UnloadWindow(bar);
     Pump(desk, 30);
 }

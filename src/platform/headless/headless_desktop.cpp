@@ -567,6 +567,11 @@ bool HeadlessDesktop::ShowBalloon(TrayIcon& icon, const std::string& title, cons
     return true;
 }
 
+void HeadlessDesktop::Announce(Label& liveRegion, const std::string& text) {
+    liveRegion.Caption();  // a control of a window that is not loaded is the fatal error
+    announcements_.push_back(AnnouncementCall{mono_, liveRegion.name(), text});
+}
+
 void HeadlessDesktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x, std::optional<int> y) {
     std::vector<PopupEntry> entries = PopupOf(owner, menu);
     // The menu's own loop: what is already queued runs while it is open.

@@ -102,6 +102,11 @@ struct BalloonCall {
     int timeout;
 };
 
+struct AnnouncementCall {
+    std::int64_t atMs;
+    std::string label, text;
+};
+
 struct PopupCall {
     std::int64_t atMs;
     std::string owner, menu;          // the window's and the top item's names
@@ -224,6 +229,7 @@ public:
     const std::vector<InputCall>& inputs() const { return inputs_; }
     const std::vector<DialogCall>& fileDialogs() const { return fileDialogs_; }
     const std::vector<BalloonCall>& balloons() const { return balloons_; }
+    const std::vector<AnnouncementCall>& announcements() const { return announcements_; }
     const std::vector<SystemCall>& systemCalls() const { return systemCalls_; }
     const std::vector<PopupCall>& popups() const { return popups_; }
     int popupCount() const { return static_cast<int>(popups_.size()); }
@@ -261,6 +267,7 @@ public:
                      int timeoutMs) override;
     void PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x = std::nullopt,
                    std::optional<int> y = std::nullopt) override;
+    void Announce(Label& liveRegion, const std::string& text) override;
     int ScreenWidth() override { return screenW_; }
     int ScreenHeight() override { return screenH_; }
     bool FileExists(const std::string& path) override;
@@ -359,6 +366,7 @@ private:
     std::vector<InputCall> inputs_;
     std::vector<DialogCall> fileDialogs_;
     std::vector<BalloonCall> balloons_;
+    std::vector<AnnouncementCall> announcements_;
     std::vector<SystemCall> systemCalls_;
     std::vector<PopupCall> popups_;
     std::optional<Playing> midi_;

@@ -338,6 +338,12 @@ bool Win32Desktop::ShowBalloon(TrayIcon& icon, const std::string& title, const s
     return ShowTrayBalloon(icon, title, text, TrayIcon::BalloonIconKind(iconKind), timeoutMs);
 }
 
+void Win32Desktop::Announce(Label& liveRegion, const std::string& text) {
+    liveRegion.Caption();  // a control of a window that is not loaded is the fatal error
+    if (FormHost* host = HostOf(*liveRegion.window()))
+        if (ControlPeer* peer = host->PeerOf(liveRegion)) peer->Announce(text);
+}
+
 void Win32Desktop::PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x, std::optional<int> y) {
     const std::vector<PopupEntry> entries = PopupOf(owner, menu);
     HWND h = HandleOf(owner);

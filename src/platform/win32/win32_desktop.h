@@ -89,6 +89,7 @@ public:
                      int timeoutMs) override;
     void PopupMenu(Window& owner, MenuItem& menu, std::optional<int> x = std::nullopt,
                    std::optional<int> y = std::nullopt) override;
+    void Announce(Label& liveRegion, const std::string& text) override;
 
     int ScreenWidth() override;
     int ScreenHeight() override;

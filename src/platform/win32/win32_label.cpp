@@ -24,17 +24,37 @@ public:
         return PaintColors(host_, dc, label_.RawTextColor(), label_.design().backColor);
     }
     bool TakesFocus() const override { return false; }
+    Annotation Annotated() const override {
+        Annotation a = ControlPeer::Annotated();
+        if (label_.design().liveRegion) a.liveSetting = kLiveAssertive;
+        if (!spoken_.empty()) a.name = spoken_;
+        return a;
+    }
+    // A reader speaks the live region's name when told it changed: a text the label does not show is its
+    // name until the label shows something new.
+    void Announce(const std::string& text) override {
+        const std::wstring w = Wide(text);
+        spoken_ = w == Wide(label_.RawCaption()) ? std::wstring() : w;
+        host_.Reannotate(*this);
+        RaiseLiveRegionChanged(hwnd_);
+    }
 
 protected:
     void OwnChanged(Prop p) override {
-        if (p == Prop::Caption)
+        if (p == Prop::Caption) {
             SetWindowTextW(hwnd_, Wide(label_.RawCaption()).c_str());
-        else if (p == Prop::TextColor)
+            if (!spoken_.empty()) {
+                spoken_.clear();
+                host_.Reannotate(*this);
+            }
+        } else if (p == Prop::TextColor) {
             InvalidateRect(hwnd_, nullptr, TRUE);
+        }
     }
 
 private:
     Label& label_;
+    std::wstring spoken_;  // what the last announcement said, where the label does not show it
 };
 
 }  // namespace

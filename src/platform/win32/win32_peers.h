@@ -65,6 +65,8 @@ public:
     // What a screen reader is told about the control beyond what the system's proxy finds (the definition's
     // name, kept out of view).
     virtual Annotation Annotated() const;
+    // The program has something for screen readers to speak from this control (a live region).
+    virtual void Announce(const std::string& /*text*/) {}
 
 protected:
     virtual void OwnChanged(Prop /*prop*/) {}

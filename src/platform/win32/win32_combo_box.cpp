@@ -34,14 +34,21 @@ public:
     }
     bool OnDrawItem(const DRAWITEMSTRUCT& di) override {
         const bool selected = (di.itemState & ODS_SELECTED) != 0;
+        const bool contrast = host_.highContrast();
         RECT rc = di.rcItem;
-        FillRect(di.hDC, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        if (contrast)
+            FillRect(di.hDC, &rc, host_.SystemBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        else
+            FillRect(di.hDC, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
         if (di.itemID != static_cast<UINT>(-1)) {
             const auto len = SendMessageW(hwnd_, CB_GETLBTEXTLEN, di.itemID, 0);
             std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
             SendMessageW(hwnd_, CB_GETLBTEXT, di.itemID, reinterpret_cast<LPARAM>(text.data()));
             text.resize(static_cast<std::size_t>(std::max<LRESULT>(len, 0)));
-            SetTextColor(di.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+            if (contrast)
+                SetTextColor(di.hDC, host_.SystemColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+            else
+                SetTextColor(di.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
             SetBkMode(di.hDC, TRANSPARENT);
             RECT t{rc.left + Scaled(2), rc.top, rc.right, rc.bottom};
             DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &t,

@@ -84,6 +84,7 @@ bool FormHost::Create() {
     if (d.inTaskbar) ex |= WS_EX_APPWINDOW;
     // The window's own DPI is known once it exists: the system's first, that of its monitor after.
     dpi_ = SystemDpi();
+    highContrast_ = HighContrastOn();
     Rect r = PlacedRect(d.centered);
     lastRect_ = r;
     HWND owner = d.inTaskbar ? nullptr : desk_.HiddenOwner();
@@ -414,6 +415,30 @@ HBRUSH FormHost::BrushOf(Color color) {
     return b;
 }
 
+COLORREF FormHost::SystemColor(int index) const { return Sys().GetSysColor(index); }
+
+HBRUSH FormHost::SystemBrush(int index) { return BrushOf(static_cast<Color>(SystemColor(index))); }
+
+COLORREF FormHost::TextColorOf(Color design) const {
+    if (!highContrast_) return Ref(design);
+    const Color rgb = design & 0x00FFFFFFu;
+    return SystemColor(rgb == 0 || rgb == 0xFFFFFF ? COLOR_WINDOWTEXT : COLOR_HIGHLIGHT);
+}
+
+void FormHost::ColorsChanged() {
+    if (!hwnd_ || destroying_) return;
+    highContrast_ = HighContrastOn();
+    // Brushes of the old colours are not needed again.
+    for (auto& [key, brush] : brushes_) DeleteObject(brush);
+    brushes_.clear();
+    for (const auto& p : peers_) {
+        p->ColorsChanged();
+        // Common controls hear of a change of colours from their parent.
+        if (p->hwnd()) SendMessageW(p->hwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    }
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 std::vector<ControlPeer*> FormHost::TabStops() const {
     std::vector<ControlPeer*> stops;
     for (const auto& p : peers_)
@@ -604,6 +629,16 @@ LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTINGCHANGE:
         // The taskbar moved, resized, or showed or hid itself.
         if (wp == SPI_SETWORKAREA) window_.DisplayChanged();
+        if (wp == SPI_SETHIGHCONTRAST) ColorsChanged();
+        break;
+    case WM_SYSCOLORCHANGE: ColorsChanged(); break;
+    case WM_ERASEBKGND:
+        if (highContrast_) {
+            RECT rc;
+            GetClientRect(self, &rc);
+            FillRect(reinterpret_cast<HDC>(wp), &rc, SystemBrush(COLOR_WINDOW));
+            return 1;
+        }
         break;
     case WM_NCHITTEST: {
         const LRESULT hit = DefWindowProcW(self, msg, wp, lp);

@@ -54,6 +54,14 @@ public:
     // The font at the window's DPI: a control's own character height scaled, or the default GUI font for it.
     HFONT FontOf(const Font& font);
     HBRUSH BrushOf(Color color);
+    // High contrast on, as the window last heard: everything is drawn in the theme's colours then.
+    bool highContrast() const { return highContrast_; }
+    // A system colour of the theme, and a brush of it.
+    COLORREF SystemColor(int index) const;
+    HBRUSH SystemBrush(int index);
+    // Under high contrast a text's design colour becomes the theme's: black and white are the text colour,
+    // every other (the red of the flashing and the stopwatch, the buttons' orange) the highlight colour.
+    COLORREF TextColorOf(Color design) const;
     // The height of a line of text in that font (its tmHeight), kept for the next control that asks.
     int LineHeightOf(HFONT font);
     // The DPI the window is laid out for; its peers turn design pixels into device pixels by it.
@@ -94,6 +102,8 @@ private:
     // Esc as a hot key of the window while it is up and Esc closes it from anywhere: the keystroke reaches it
     // also when the system kept the keyboard with another program.
     void SyncEscHotKey();
+    // The theme changed: the setting read again, everything drawn again at once.
+    void ColorsChanged();
 
     Win32Desktop& desk_;
     Window& window_;
@@ -116,7 +126,8 @@ private:
     bool firstShown_ = false;    // ShowFirst has run: the logic's changes of place apply at once
     bool placePending_ = false;  // the logic changed the place before that
     bool escHotKey_ = false;     // Esc is registered as the window's hot key
-    bool accessAsked_ = false;   // an assistive program asked; the annotations are made
+    bool highContrast_ = false;
+    bool accessAsked_ = false;  // an assistive program asked; the annotations are made
     IAccPropServices* annotations_ = nullptr;
     std::set<HWND> annotated_;  // the controls that carry an annotation
 };

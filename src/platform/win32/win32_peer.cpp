@@ -3,6 +3,7 @@
 
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
+#include "platform/win32/win32_system_calls.h"
 #include "platform/win32/win32_text.h"
 
 #include <commctrl.h>
@@ -45,7 +46,19 @@ HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
 COLORREF Ref(Color c) { return static_cast<COLORREF>(c & 0x00FFFFFFu); }
 
+bool HighContrastOn() {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof hc;
+    return Sys().SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 HBRUSH PaintColors(FormHost& host, HDC dc, Color text, Color back) {
+    if (host.highContrast()) {
+        SetTextColor(dc, host.TextColorOf(text));
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, host.SystemColor(COLOR_WINDOW));
+        return host.SystemBrush(COLOR_WINDOW);
+    }
     SetTextColor(dc, Ref(text));
     SetBkMode(dc, OPAQUE);
     if (back == kDefaultColor) {

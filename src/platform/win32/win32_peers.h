@@ -62,6 +62,8 @@ public:
     virtual void PointerLeft() {}
     // The window went to another DPI: what was made for the old one is made again (rectangle and font here).
     virtual void DpiChanged();
+    // The system's colours or the high-contrast setting changed; the host redraws everything after it.
+    virtual void ColorsChanged() {}
     // What a screen reader is told about the control beyond what the system's proxy finds (the definition's
     // name, kept out of view).
     virtual Annotation Annotated() const;
@@ -107,8 +109,11 @@ std::unique_ptr<ControlPeer> MakeTrayPeer(FormHost& host, Component& c, int id);
 // ---- shared by the peers
 HINSTANCE Instance();
 COLORREF Ref(Color c);
+// Whether the user has a high-contrast theme on (SPI_GETHIGHCONTRAST).
+bool HighContrastOn();
 // Sets the colours of a control's text and background; default colours are the system's button face, as
-// the design tables define them. Returns the background brush.
+// the design tables define them, and under high contrast those of the host (FormHost::TextColorOf).
+// Returns the background brush.
 HBRUSH PaintColors(FormHost& host, HDC dc, Color text, Color back);
 DWORD AlignStyle(Align a, DWORD left, DWORD center, DWORD right);
 // The standard click of the flat picture buttons (the executable's WAVE resource CLICK).

@@ -177,7 +177,10 @@ private:
         HBITMAP canvas = CreateCompatibleBitmap(dc, std::max(w, 1), std::max(h, 1));
         HGDIOBJ old = SelectObject(mem, canvas);
         const Color back = box_.design().backColor;
-        FillRect(mem, &rc, back == kDefaultColor ? GetSysColorBrush(COLOR_BTNFACE) : host_.BrushOf(back));
+        if (host_.highContrast())
+            FillRect(mem, &rc, host_.SystemBrush(COLOR_WINDOW));
+        else
+            FillRect(mem, &rc, back == kDefaultColor ? GetSysColorBrush(COLOR_BTNFACE) : host_.BrushOf(back));
         if (image_) {
             const GdiplusApi& gdip = *gdip_;
             UINT iw = 0, ih = 0;

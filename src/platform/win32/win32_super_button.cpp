@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include <cstdint>
+
 #include "gui/renditions.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
@@ -38,7 +40,8 @@ public:
     bool OnDrawItem(const DRAWITEMSTRUCT& di) override {
         HDC dc = di.hDC;
         RECT rc = di.rcItem;
-        FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+        const bool contrast = host_.highContrast();
+        FillRect(dc, &rc, contrast ? host_.SystemBrush(COLOR_WINDOW) : GetSysColorBrush(COLOR_BTNFACE));
         const int push = (di.itemState & ODS_SELECTED) ? Scaled(1) : 0;
         const Picture& picture = hover_ && picIn_.bitmap ? picIn_ : picOut_;
         int textLeft = rc.left;
@@ -48,19 +51,25 @@ public:
             GetObjectW(picture.bitmap, sizeof bm, &bm);
             const int x = caption.empty() ? rc.left + (rc.right - rc.left - picture.w) / 2 : rc.left;
             const int y = rc.top + (rc.bottom - rc.top - picture.h) / 2;
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, picture.bitmap);
             const Color t = button_.design().transparent;  // RGB order
-            GdiTransparentBlt(dc, x + push, y + push, picture.w, picture.h, mem, 0, 0, bm.bmWidth, bm.bmHeight,
-                              RGB((t >> 16) & 0xFF, (t >> 8) & 0xFF, t & 0xFF));
+            const COLORREF key = RGB((t >> 16) & 0xFF, (t >> 8) & 0xFF, t & 0xFF);
+            // A black speaker would vanish on a dark theme: under high contrast its shape is drawn in the
+            // theme's text colour, or its highlight colour while the pointer is over it.
+            HBITMAP glyph =
+                contrast ? GlyphOf(picture.bitmap, key, host_.SystemColor(hover_ ? COLOR_HIGHLIGHT : COLOR_WINDOWTEXT))
+                         : nullptr;
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, glyph ? glyph : picture.bitmap);
+            GdiTransparentBlt(dc, x + push, y + push, picture.w, picture.h, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
             SelectObject(mem, old);
             DeleteDC(mem);
+            if (glyph) DeleteObject(glyph);
             textLeft = x + picture.w;
         }
         if (!caption.empty()) {
             const SuperBtnDef& d = button_.design();
             const Color color = hover_ ? d.colorOver : (di.itemState & ODS_FOCUS) ? d.colorFocus : d.colorOut;
-            SetTextColor(dc, Ref(color));
+            SetTextColor(dc, host_.TextColorOf(color));
             SetBkMode(dc, TRANSPARENT);
             HGDIOBJ oldFont = SelectObject(dc, font_);
             RECT text{textLeft + push, rc.top + push, rc.right + push, rc.bottom + push};
@@ -117,6 +126,41 @@ private:
         HBITMAP bitmap = nullptr;
         int w = 0, h = 0;
     };
+    // The picture's shape in one colour: every pixel but the transparent ones takes `color`.
+    static HBITMAP GlyphOf(HBITMAP picture, COLORREF key, COLORREF color) {
+        BITMAP bm{};
+        if (!GetObjectW(picture, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return nullptr;
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = bm.bmWidth;
+        bi.bmiHeader.biHeight = -bm.bmHeight;  // top-down
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP glyph = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!glyph) return nullptr;
+        HDC src = CreateCompatibleDC(nullptr), dst = CreateCompatibleDC(nullptr);
+        HGDIOBJ oldSrc = SelectObject(src, picture), oldDst = SelectObject(dst, glyph);
+        BitBlt(dst, 0, 0, bm.bmWidth, bm.bmHeight, src, 0, 0, SRCCOPY);
+        SelectObject(src, oldSrc);
+        SelectObject(dst, oldDst);
+        DeleteDC(src);
+        DeleteDC(dst);
+        GdiFlush();
+        // DIB pixels are 0x00RRGGBB; a colour that is the key itself would vanish, so it moves by one step.
+        const auto dib = [](COLORREF c) {
+            return static_cast<std::uint32_t>(GetRValue(c)) << 16 | static_cast<std::uint32_t>(GetGValue(c)) << 8 |
+                   GetBValue(c);
+        };
+        const std::uint32_t transparent = dib(key);
+        std::uint32_t ink = dib(color);
+        if (ink == transparent) ink ^= 1;
+        auto* px = static_cast<std::uint32_t*>(bits);
+        for (long i = 0, n = static_cast<long>(bm.bmWidth) * bm.bmHeight; i < n; ++i)
+            px[i] = (px[i] & 0x00FFFFFFu) == transparent ? transparent : ink;
+        return glyph;
+    }
     void FreePictures() {
         if (picOut_.bitmap) DeleteObject(picOut_.bitmap);
         if (picIn_.bitmap) DeleteObject(picIn_.bitmap);

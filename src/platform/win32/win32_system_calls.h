@@ -40,6 +40,9 @@ struct SystemCalls {
     decltype(&::ExitWindowsEx) ExitWindowsEx = ::ExitWindowsEx;
     decltype(&GetPwrCapabilitiesThroughLibrary) GetPwrCapabilities = GetPwrCapabilitiesThroughLibrary;
     decltype(&SetSuspendStateThroughLibrary) SetSuspendState = SetSuspendStateThroughLibrary;
+    // The high-contrast setting and the colours of its theme: Wine cannot turn high contrast on.
+    decltype(&::SystemParametersInfoW) SystemParametersInfoW = ::SystemParametersInfoW;
+    decltype(&::GetSysColor) GetSysColor = ::GetSysColor;
     // Dynamic Annotation: oleacc's object (Wine's answers E_NOTIMPL to every annotation).
     decltype(&CreateAccPropServicesThroughCom) CreateAccPropServices = CreateAccPropServicesThroughCom;
 };

@@ -21,6 +21,7 @@ public:
         return true;
     }
     bool IsDefaultButton() const override { return button_.design().isDefault; }
+    bool PressedByEnter() const override { return true; }
 
 protected:
     void OwnChanged(Prop p) override {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_form_host.h"
@@ -62,10 +63,31 @@ public:
         ApplyRowHeight();
     }
     bool ListDropped() const override { return SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+    // While the list is down, the arrow keys walk through it and each item they pass is the selection; what
+    // is chosen is the item the list closes on with Enter or a click. Acting on each one passed would arm
+    // every action on the way (the file dialog of 音乐…, a separator that clears the list and leaves the
+    // arrows no way past it). Closed, an arrow chooses at once, as a click does.
     bool OnCommand(WORD code) override {
-        if (code != CBN_SELCHANGE || host_.destroying()) return false;
-        combo_.UserSelected(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
-        return true;
+        if (host_.destroying()) return false;
+        switch (code) {
+        case CBN_SELCHANGE:
+            if (ListDropped())
+                passing_ = true;
+            else
+                Chosen();
+            return true;
+        case CBN_SELENDOK: closedOk_ = true; return true;
+        case CBN_SELENDCANCEL: closedOk_ = false; return true;
+        case CBN_CLOSEUP:
+            if (std::exchange(passing_, false)) {
+                if (closedOk_)
+                    Chosen();
+                else
+                    SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.RawIndex()), 0);
+            }
+            return true;
+        default: return false;
+        }
     }
 
 protected:
@@ -112,7 +134,11 @@ private:
         return DefSubclassProc(h, msg, wp, lp);
     }
 
+    void Chosen() { combo_.UserSelected(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0))); }
+
     ComboBox& combo_;
+    bool passing_ = false;   // the open list's selection moved; nothing chosen yet
+    bool closedOk_ = false;  // the list's last closing took its selection
 };
 
 }  // namespace

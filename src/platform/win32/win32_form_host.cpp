@@ -446,6 +446,18 @@ std::vector<ControlPeer*> FormHost::TabStops() const {
     return stops;
 }
 
+void FormHost::ShowFocusCues() {
+    // As a dialog does on Tab: the focus is shown from now on in every control of the window.
+    if (hwnd_) SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+void FormHost::FocusFromKeyboard() {
+    if (!hwnd_ || !IsWindowVisible(hwnd_)) return;
+    Activate();
+    FocusFirst();
+    ShowFocusCues();
+}
+
 void FormHost::FocusFirst() {
     const std::vector<ControlPeer*> stops = TabStops();
     if (!stops.empty()) SetFocus(stops.front()->hwnd());
@@ -460,6 +472,10 @@ bool FormHost::PreTranslate(const MSG& msg) {
     case VK_ESCAPE: return !droppedList && desk_.windows().EscPressed(window_);
     case VK_RETURN:
         if (droppedList) return false;
+        if (focused && focused->PressedByEnter() && IsWindowEnabled(focus)) {
+            SendMessageW(focus, BM_CLICK, 0, 0);
+            return true;
+        }
         for (const auto& p : peers_) {
             if (!p->IsDefaultButton()) continue;
             if (!IsWindowVisible(p->hwnd()) || p->component().RawDisabled()) return false;
@@ -480,6 +496,7 @@ bool FormHost::PreTranslate(const MSG& msg) {
         else
             next = back ? (at + stops.size() - 1) % stops.size() : (at + 1) % stops.size();
         stops[next]->FocusByTab();
+        ShowFocusCues();
         return true;
     }
     default: return false;

@@ -76,6 +76,9 @@ public:
     // Keyboard rules of a loaded window (Esc closes, Enter presses the default button, Tab moves).
     bool PreTranslate(const MSG& msg);
     void FocusFirst();
+    // The user came to the window with the keyboard (the tray icon's Enter): it takes the foreground and the
+    // focus, which shows.
+    void FocusFromKeyboard();
 
     LRESULT Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
@@ -102,6 +105,7 @@ private:
     // Esc as a hot key of the window while it is up and Esc closes it from anywhere: the keystroke reaches it
     // also when the system kept the keyboard with another program.
     void SyncEscHotKey();
+    void ShowFocusCues();
     // The theme changed: the setting read again, everything drawn again at once.
     void ColorsChanged();
 

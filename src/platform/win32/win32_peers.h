@@ -51,6 +51,8 @@ public:
     virtual void FocusByTab() { SetFocus(hwnd_); }
     // Enter presses it.
     virtual bool IsDefaultButton() const { return false; }
+    // A button: Enter presses it while it has the focus, as in a dialog.
+    virtual bool PressedByEnter() const { return false; }
     // Its list is dropped down: Esc and Enter are the list's.
     virtual bool ListDropped() const { return false; }
     // Before the form's window goes: what the peer owns outside its child window.

@@ -77,9 +77,17 @@ public:
                       DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             SelectObject(dc, oldFont);
         }
+        // The focus reached by the keyboard shows; the system hides the cue while the mouse is used.
+        if ((di.itemState & ODS_FOCUS) && !(di.itemState & ODS_NOFOCUSRECT)) {
+            // Its dots invert what lies below them, visible on any background and in any theme.
+            SetTextColor(dc, RGB(0, 0, 0));
+            SetBkColor(dc, RGB(255, 255, 255));
+            DrawFocusRect(dc, &rc);
+        }
         return true;
     }
     bool TakesFocus() const override { return ControlPeer::TakesFocus() && !button_.RawDisabled(); }
+    bool PressedByEnter() const override { return true; }
     // The proxy of an owner-drawn button may not call it a push button.
     Annotation Annotated() const override {
         Annotation a = ControlPeer::Annotated();

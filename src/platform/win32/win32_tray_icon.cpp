@@ -212,7 +212,11 @@ private:
         case WM_CONTEXTMENU:
             if (!afterRightUp) tray_.UserEvent(2);
             break;
-        case NIN_KEYSELECT: tray_.UserEvent(1); break;  // Enter or Space on the focused icon
+        case NIN_KEYSELECT:
+            // Enter or Space on the focused icon; a bar it shows gets the keyboard, whose user came from there.
+            tray_.UserEvent(1);
+            if (!host_.destroying()) host_.FocusFromKeyboard();
+            break;
         case WM_MOUSEMOVE: {
             POINT pt{};
             GetCursorPos(&pt);

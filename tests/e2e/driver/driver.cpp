@@ -33,7 +33,8 @@
 //   tooltip-wait TEXT [ms]        until a tooltip or balloon shows TEXT
 //   tooltip-gone TEXT [ms]        until none shows TEXT
 //   tray MSG                      the tray callback with that mouse message (dblclk, lup, ldown, rup, rdown,
-//                                 move or a number) to the program's tray window
+//                                 move, keyselect for Enter on the focused icon, or a number) to the program's
+//                                 tray window
 //   taskbar-created               broadcasts the shell's "TaskbarCreated"
 //   tray-icons                    how many icons the standalone system tray shows, then each one's
 //                                 screen rectangle: left top width height
@@ -62,8 +63,12 @@
 //                                 "<rest-screen>"; the first line, at once, is the text as found.
 //                                 With SX SY INDEX, right after that line it selects as select does and
 //                                 prints the moment just before as "<selected>"
+//   live MS                       for MS ms, a line at each live-region event of the window's process: the
+//                                 moment, the control's class and client x, then the name a screen reader
+//                                 reads from it
 // Moments are milliseconds of the system clock since 1970 (the host's clock under Wine), with a fraction.
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -362,13 +367,14 @@ int Click(const Args& a) {
 int Tray(const Args& a) {
     if (a.size() < 2) Usage();
     const std::wstring& m = a[1];
-    UINT msg = m == L"dblclk"  ? WM_LBUTTONDBLCLK
-               : m == L"lup"   ? WM_LBUTTONUP
-               : m == L"ldown" ? WM_LBUTTONDOWN
-               : m == L"rup"   ? WM_RBUTTONUP
-               : m == L"rdown" ? WM_RBUTTONDOWN
-               : m == L"move"  ? WM_MOUSEMOVE
-                               : static_cast<UINT>(a.Int(1, 0));
+    UINT msg = m == L"dblclk"      ? WM_LBUTTONDBLCLK
+               : m == L"lup"       ? WM_LBUTTONUP
+               : m == L"ldown"     ? WM_LBUTTONDOWN
+               : m == L"rup"       ? WM_RBUTTONUP
+               : m == L"rdown"     ? WM_RBUTTONDOWN
+               : m == L"move"      ? WM_MOUSEMOVE
+               : m == L"keyselect" ? NIN_KEYSELECT
+                                   : static_cast<UINT>(a.Int(1, 0));
     if (!msg) Usage();
     HWND tray = TrayWindow();
     if (!tray) {
@@ -773,6 +779,41 @@ int EndSession() {
     return 0;
 }
 
+DWORD g_barProcess = 0;
+HWND g_bar = nullptr;
+
+void CALLBACK OnLiveRegion(HWINEVENTHOOK, DWORD, HWND h, LONG object, LONG child, DWORD, DWORD) {
+    std::wstring name = L"?";
+    IAccessible* acc = nullptr;
+    VARIANT id{};
+    if (SUCCEEDED(AccessibleObjectFromEvent(h, static_cast<DWORD>(object), static_cast<DWORD>(child), &acc, &id)) &&
+        acc) {
+        BSTR text = nullptr;
+        name = acc->get_accName(id, &text) == S_OK && text ? text : L"";
+        SysFreeString(text);
+        acc->Release();
+    }
+    const RECT r = ClientRectOfChild(g_bar, h);
+    Print(ClockMs() + L" " + ClassOf(h) + L" " + std::to_wstring(r.left) + L" " + name);
+}
+
+// Listens as a screen reader does, in a process of its own.
+int Live(const Args& a) {
+    if (a.size() < 2) Usage();
+    g_bar = NeedBar();
+    GetWindowThreadProcessId(g_bar, &g_barProcess);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
+    HWINEVENTHOOK hook = SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, &OnLiveRegion, g_barProcess,
+                                         0, WINEVENT_OUTOFCONTEXT);
+    if (!hook) return 1;
+    Print(ClockMs() + L" <listening>");
+    Pump(static_cast<DWORD>(a.Int(1, 0)));
+    UnhookWinEvent(hook);
+    CoUninitialize();
+    return 0;
+}
+
 int Run(Args a) {
     while (a.size() >= 2 && (a[0] == L"-w" || a[0] == L"-e")) {
         if (a[0] == L"-w") g_window = a[1];
@@ -930,6 +971,7 @@ int Run(Args a) {
     if (c == L"modules") return Modules();
     if (c == L"wait-shown") return WaitShown(a);
     if (c == L"watch") return Watch(a);
+    if (c == L"live") return Live(a);
     Usage();
     return 2;
 }

@@ -128,6 +128,9 @@ bool FormHost::Create() {
         if (!MakesChildWindow(components[i]->kind())) make(i);
     for (auto& peer : made)
         if (peer) peers_.push_back(std::move(peer));
+    // A reader that asked while the controls were still being made finds them annotated now.
+    if (accessAsked_)
+        for (const auto& p : peers_) Reannotate(*p);
     StackAsDefined();
     if (window_.RawDisabled()) EnableWindow(hwnd_, FALSE);
     return true;

@@ -292,16 +292,6 @@ TEST_F(Accessibility, TheSpeakerIsNamedByItsTipOfTheMoment) {
 
 // ---------------------------------------------------------------- the live region
 
-template <class Pred>
-bool PumpUntil(Win32Desktop& desk, Pred pred, DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    for (;;) {
-        if (pred()) return true;
-        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-        Pump(desk, 20);
-    }
-}
-
 // What a screen reader listening for live regions gets: the event, and the name it then reads.
 struct LiveEvent {
     HWND hwnd;

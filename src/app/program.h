@@ -8,6 +8,7 @@
 #include "ui/forms.h"
 
 namespace dida {
+struct Action;
 
 // The program-wide reminder variables, owned by the program for its whole run.
 struct ReminderState {
@@ -17,8 +18,8 @@ struct ReminderState {
     DateTime targetTime = 0;
     DateTime warningTime = 0;
     std::string mp3FileName;
-    // The action whose ring found no output device to sound on; empty when none waits.
-    std::string ringSoundWaiting;
+    // The action whose ring found no output device to sound on; none when none waits.
+    const Action* ringSoundWaiting = nullptr;
     // The ring watcher counts the ring's seconds by the tick count: the count at its last tick (or at the
     // firing) and the milliseconds not yet taken off as a whole second.
     std::int32_t ringLastTick = 0;

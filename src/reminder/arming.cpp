@@ -2,9 +2,11 @@
 // the target times on every change.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "app/program.h"
 #include "platform/convert.h"
+#include "reminder/actions.h"
 #include "reminder/reminder.h"
 #include "settings/settings.h"
 #include "ui/media/media.h"
@@ -18,23 +20,6 @@ constexpr int kYesNoQuestion = 0x24;
 constexpr int kUnitSecond = 8;
 
 const char* const kMuteNotice = "软件已设置静音运行，所设置的声音将被忽略！（软件设置里可取消静音运行）";
-
-struct Chime {
-    const char* item;
-    const Blob* sound;
-    const char* code;
-};
-const Chime kChimes[] = {
-    {"嘀嗒叫", &media::kBuiltinSound1, "0"},
-    {"布谷鸟", &media::kBuiltinSound2, "1"},
-    {"风铃响", &media::kBuiltinSound3, "2"},
-};
-
-struct SystemAction {
-    const char* item;
-    const char* code;
-};
-const SystemAction kSystemActions[] = {{"关机", "7"}, {"休眠", "8"}, {"关屏", "9"}};
 
 // A box's or the file dialog's loop runs the tray's events too: the bar may have been closed from its menu
 // meanwhile (退出软件), and then the handler that asked ends there.
@@ -51,8 +36,9 @@ void AskForMusicFile(Program& p) {
     p.desk.RegWrite(kCurrentUser, reg::kMusicPath, p.vars.mp3FileName);
 }
 
+// An item that is no action (a separator) is not kept selected.
 void ClearIfSeparator(Program& p) {
-    if (p.main.组合框声音.Content() == "------") p.main.组合框声音.CurrentIndex(-1);
+    if (!p.main.组合框声音.Content().empty() && !SelectedAction(p)) p.main.组合框声音.CurrentIndex(-1);
 }
 
 // A ring that would end almost at once is most likely a slip; only while the sound can be heard.
@@ -85,8 +71,10 @@ void Arm(Program& p) {
         return;
     }
     if (BarGone(p)) return;
-    const std::string kind = m.组合框类型.Content();
-    if (kind == "倒计") {
+    const std::optional<ReminderKind> kind = SelectedKind(p);
+    if (!kind) return;
+    switch (*kind) {
+    case ReminderKind::Countdown: {
         const double h = ToInteger(m.时1.Content());
         const double mi = ToInteger(m.分1.Content());
         const double s = ToInteger(m.秒1.Content());
@@ -103,19 +91,21 @@ void Arm(Program& p) {
         HideInputs(p);
         // Once, as it starts; the second-by-second count after it is not spoken.
         p.desk.Announce(m.标签2, m.标签2.Caption());
+        break;
     }
-    if (kind == "指定") {
+    case ReminderKind::SetTime:
         m.时钟倒计.Interval(0);
         m.时钟整点.Interval(0);
         RememberArmingMoment(p, p.vars.haveLastSetTimeTick, p.vars.lastSetTimeTick, p.vars.lastSetTimeNow);
         m.时钟指定.Interval(1000);
-    }
-    if (kind == "整点") {
+        break;
+    case ReminderKind::Hourly:
         m.时钟倒计.Interval(0);
         m.时钟指定.Interval(0);
         RememberArmingMoment(p, p.vars.haveLastHourlyTick, p.vars.lastHourlyTick, p.vars.lastHourlyNow);
         m.时钟整点.Interval(1000);
         HideInputs(p);
+        break;
     }
 }
 
@@ -193,21 +183,20 @@ void 组合框声音_SelChange(Program& p) {
     }
     const std::string storedPath = p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "");
 
-    for (const Chime& c : kChimes) {
-        if (m.组合框声音.Content() != c.item) continue;
+    // The choice is looked up once: a box's loop below may run other handlers, and what it armed is theirs.
+    const Action* action = SelectedAction(p);
+    if (action && action->sound) {
         if (Muted(p)) {
             ShowMuteNotice(p);
             if (BarGone(p)) return;
         } else {
             // One sound at a time: the preview takes the place of whatever plays (another preview, a ring).
             p.desk.StopAudio();
-            p.desk.PlayAudio(*c.sound, false);
-            p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, c.code);
+            p.desk.PlayAudio(*action->sound, false);
+            p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, action->code);
         }
-    }
-
-    if (m.组合框声音.Content() == "音乐…") {
-        p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, "3");
+    } else if (action && action->needsFile) {
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, action->code);
         if (Muted(p)) {
             ShowMuteNotice(p);
         } else if (storedPath.empty()) {
@@ -222,10 +211,8 @@ void 组合框声音_SelChange(Program& p) {
     }
 
     ClearIfSeparator(p);
-    if (m.组合框声音.Content() == "全屏") p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, "5");
-    ClearIfSeparator(p);
-    for (const SystemAction& a : kSystemActions)
-        if (m.组合框声音.Content() == a.item) p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, a.code);
+    if (action && !action->sound && !action->needsFile)
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultAction, action->code);
 
     if (!m.组合框声音.Content().empty())
         Arm(p);

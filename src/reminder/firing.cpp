@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "app/program.h"
 #include "platform/convert.h"
+#include "reminder/actions.h"
 #include "reminder/reminder.h"
 #include "settings/settings.h"
 #include "ui/media/media.h"
@@ -17,25 +19,14 @@ constexpr int kShutdownSuspend = 4;
 constexpr int kBalloonInformation = 1;
 constexpr char kDueText[] = "注意，到时间了！！！";
 
-struct LoopingChime {
-    const char* item;
-    const Blob* sound;
-};
-const LoopingChime kLoopingChimes[] = {
-    {"嘀嗒叫", &media::kBuiltinSound1},
-    {"布谷鸟", &media::kBuiltinSound2},
-    {"风铃响", &media::kBuiltinSound3},
-};
-
 // The ring's sound for the action; false when it has one and no output device took it.
-bool StartRingSound(Program& p, const std::string& action, const std::string& storedPath) {
+bool StartRingSound(Program& p, const Action& action, const std::string& storedPath) {
     // One sound at a time: a firing takes the place of the ring before it, whatever its action (or muted,
     // with no sound of its own), and of a preview.
     p.desk.StopAudio();
     if (Muted(p)) return true;
-    for (const LoopingChime& c : kLoopingChimes)
-        if (action == c.item) return p.desk.PlayAudio(*c.sound, true);
-    if (action == "音乐…") {
+    if (action.sound) return p.desk.PlayAudio(*action.sound, true);
+    if (action.needsFile) {
         // An alarm must never stay silent by surprise: music that cannot sound (no file, a directory, a
         // wildcard, an empty or broken file) rings the first chime instead, and so does the player by
         // itself if a whole pass later gives no sound. No message: the user may be away; the chime is it.
@@ -50,24 +41,29 @@ bool StartRingSound(Program& p, const std::string& action, const std::string& st
 void Fire(Program& p) {
     MainForm& m = p.main;
     const std::string storedPath = p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "");
-    const std::string action = m.组合框声音.Content();
-    if (action.empty()) return;
+    const Action* action = SelectedAction(p);
+    if (!action) return;
     // Before the action: suspend and shutdown leave no moment after it, and a blind user hears the words of
     // the balloon whether or not it is shown.
     p.desk.Announce(m.标签2, kDueText);
 
     // No output device (HDMI sound with the monitor asleep, a headset unplugged): the ring watcher tries
     // again every second while the ring lasts.
-    p.vars.ringSoundWaiting = StartRingSound(p, action, storedPath) ? "" : action;
-    if (action == "全屏") m.时钟全屏.Interval(1000);
+    p.vars.ringSoundWaiting = StartRingSound(p, *action, storedPath) ? nullptr : action;
+    if (action->restScreen) m.时钟全屏.Interval(1000);
     // A choice the short-ring question is still asking about is not armed: the moment of the arming it
     // replaces does not shut down, suspend or darken the screen for it.
     const bool confirmed = !p.vars.askingShortRing;
-    if (action == "关机" && confirmed) p.desk.ShutdownSystem(kShutdownPowerOff, true);
-    if (action == "休眠" && confirmed) p.desk.ShutdownSystem(kShutdownSuspend, true);
-    if (action == "关屏" && confirmed) {
-        p.desk.TurnOffMonitor();
-        p.desk.Delay(1000);
+    if (confirmed) {
+        switch (action->system) {
+        case SystemCall::None: break;
+        case SystemCall::PowerOff: p.desk.ShutdownSystem(kShutdownPowerOff, true); break;
+        case SystemCall::Suspend: p.desk.ShutdownSystem(kShutdownSuspend, true); break;
+        case SystemCall::MonitorOff:
+            p.desk.TurnOffMonitor();
+            p.desk.Delay(1000);
+            break;
+        }
     }
     p.vars.ringSecondsLeft = ToInteger(ToNumber(m.标签闹铃时长.Caption()));
     p.vars.ringLastTick = p.desk.TickCount();
@@ -79,11 +75,11 @@ void Fire(Program& p) {
 
 void StopSound(Program& p) {
     p.desk.StopAudio();
-    p.vars.ringSoundWaiting.clear();
+    p.vars.ringSoundWaiting = nullptr;
 }
 
 void Balloon(Program& p) {
-    if (p.main.组合框声音.Content() == "全屏") return;
+    if (const Action* action = SelectedAction(p); action && action->restScreen) return;
     p.desk.ShowBalloon(p.main.托盘图标1, "嘀嗒提醒：", kDueText, kBalloonInformation, 0);
 }
 
@@ -110,9 +106,9 @@ void 时钟监视变量_Tick(Program& p) {
     v.ringSecondsLeft = static_cast<std::int32_t>(
         std::max<std::int64_t>(std::numeric_limits<std::int32_t>::min(), std::int64_t{v.ringSecondsLeft} - seconds));
     if (m.无操作时长鸣.Checked() || p.vars.ringSecondsLeft > 0) {
-        const std::string waiting = p.vars.ringSoundWaiting;
-        if (!waiting.empty() && StartRingSound(p, waiting, p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "")))
-            p.vars.ringSoundWaiting.clear();
+        const Action* waiting = p.vars.ringSoundWaiting;
+        if (waiting && StartRingSound(p, *waiting, p.desk.RegReadText(kCurrentUser, reg::kMusicPath, "")))
+            p.vars.ringSoundWaiting = nullptr;
         return;
     }
     StopSound(p);
@@ -125,9 +121,9 @@ void 时钟监视变量_Tick(Program& p) {
 
 void 超级按钮开始_Click(Program& p) {
     MainForm& m = p.main;
-    const int kind = m.组合框类型.CurrentIndex();
+    const std::optional<ReminderKind> kind = SelectedKind(p);
     // The hourly reminder stays armed: only this ring is silenced.
-    if (kind == 0 || kind == 1) m.组合框声音.CurrentIndex(-1);
+    if (kind == ReminderKind::Countdown || kind == ReminderKind::SetTime) m.组合框声音.CurrentIndex(-1);
     StopSound(p);
     m.超级按钮开始.PicOut(media::kSpeakerWaves);
     m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);

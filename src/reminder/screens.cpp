@@ -1,6 +1,7 @@
 // The two actions with a window of their own: the black rest screen and the shutdown warning.
 #include "app/program.h"
 #include "platform/convert.h"
+#include "reminder/actions.h"
 #include "reminder/reminder.h"
 
 namespace dida {
@@ -60,8 +61,8 @@ void 全屏窗口_Destroying(Program& p) {
     if (!m.loaded()) return;
     m.时钟全屏.Interval(0);
     m.时钟闪烁.Interval(0);
-    if (m.组合框类型.Content() == "整点") {
-        if (m.组合框声音.Content() == "全屏") {
+    if (SelectedKind(p) == ReminderKind::Hourly) {
+        if (const Action* action = SelectedAction(p); action && action->restScreen) {
             m.标签2.TextColor(0);
             m.标签全屏时间.Caption(kRestCounterStart);
         }

@@ -11,6 +11,7 @@
 
 #include "app/program.h"
 #include "platform/convert.h"
+#include "reminder/actions.h"
 #include "reminder/reminder.h"
 
 namespace dida {
@@ -30,11 +31,15 @@ constexpr std::int64_t kWarningLeadMs = 30000;
 // that way): the tick ends there.
 bool BarGone(Program& p) { return !p.main.loaded(); }
 
-bool WarningEnabled(Program& p) { return p.main.组合框声音.Content() == "关机" && p.main.关机前30秒提醒.Checked(); }
+bool WarningEnabled(Program& p) {
+    const Action* action = SelectedAction(p);
+    return action && action->system == SystemCall::PowerOff && p.main.关机前30秒提醒.Checked();
+}
 
-bool SystemAction(Program& p) {
-    const std::string action = p.main.组合框声音.Content();
-    return action == "关机" || action == "休眠" || action == "关屏";
+// A moment of such an action is made up only within its grace, otherwise dropped.
+bool OnlyWithinGrace(Program& p) {
+    const Action* action = SelectedAction(p);
+    return action && !action->madeUpLate;
 }
 
 std::int32_t TickDiff(std::int32_t later, std::int32_t earlier) {
@@ -98,7 +103,7 @@ enum class Due { No, Fire, Dropped };
 Due MomentDue(Program& p, const TickSpan& span, std::int64_t period, std::int64_t offset) {
     const std::optional<std::int64_t> late = span.Lateness(period, offset);
     if (!late) return Due::No;
-    if (SystemAction(p)) return span.MakesUp() && *late <= kSystemActionGraceMs ? Due::Fire : Due::Dropped;
+    if (OnlyWithinGrace(p)) return span.MakesUp() && *late <= kSystemActionGraceMs ? Due::Fire : Due::Dropped;
     return span.MakesUp() ? Due::Fire : Due::No;
 }
 
@@ -147,7 +152,7 @@ void 时钟倒计_Tick(Program& p) {
     const std::int64_t left = TickDiff(v.countdownDeadlineTick, p.desk.TickCount());
     // The tick count runs on while the machine sleeps, so a deadline slept through is late on waking by
     // the whole sleep: the same rule as the clock kinds, and the same end as theirs (nothing looks armed).
-    if (SystemAction(p) && -left > kSystemActionGraceMs) {
+    if (OnlyWithinGrace(p) && -left > kSystemActionGraceMs) {
         CloseWarning(p);
         ClearActionAndDisarm(p);
         return;
@@ -229,7 +234,7 @@ void 时钟闪烁_Tick(Program& p) {
     auto toggle = [](auto& control) { control.TextColor(control.TextColor() == 0 ? 255 : 0); };
     toggle(m.标签2);
     if (!m.visible()) m.visible(true);
-    if (m.组合框类型.CurrentIndex() != 1) return;
+    if (SelectedKind(p) != ReminderKind::SetTime) return;
     toggle(m.标签设定);
     toggle(m.时1);
     toggle(m.分1);

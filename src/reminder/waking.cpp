@@ -2,6 +2,7 @@
 // its screen on while the alarm wants to be heard or seen. The wake timer only makes the machine be up;
 // the reminder still fires from its watching timer, which runs again once the machine is.
 #include "app/program.h"
+#include "reminder/actions.h"
 #include "reminder/reminder.h"
 
 namespace dida {
@@ -13,18 +14,15 @@ namespace {
 constexpr int kWakeLeadMs = 60000;
 constexpr int kUnitDay = 5;
 
-// Worth waking a sleeping machine for: what a person must hear or see, and the shutdown. Waking the
-// machine to suspend it again or to darken its screen helps nobody.
-bool WakesTheMachine(const std::string& action) {
-    for (const char* a : {"嘀嗒叫", "布谷鸟", "风铃响", "音乐…", "全屏", "关机"})
-        if (action == a) return true;
-    return false;
+// Worth waking a sleeping machine for: what a person must hear or see, and the shutdown.
+bool WakesTheMachine(Program& p) {
+    const Action* action = SelectedAction(p);
+    return action && action->wakesTheMachine;
 }
 
-bool Rings(const std::string& action) {
-    for (const char* a : {"嘀嗒叫", "布谷鸟", "风铃响", "音乐…"})
-        if (action == a) return true;
-    return false;
+bool Rings(Program& p) {
+    const Action* action = SelectedAction(p);
+    return action && action->rings;
 }
 
 // The next moment the at-a-set-time tick will fire at: the fields' time today, or tomorrow once that is past.
@@ -51,7 +49,7 @@ void FollowArmedMoment(Program& p) {
     // The hourly kind sets none: a chime every hour must not wake a sleeping machine all night.
     Aim aim = Aim::None;
     DateTime moment = 0;
-    if (WakesTheMachine(m.组合框声音.Content())) {
+    if (WakesTheMachine(p)) {
         if (m.时钟倒计.Interval() > 0) {
             aim = Aim::Tick;
         } else if (m.时钟指定.Interval() > 0) {
@@ -83,7 +81,7 @@ void FollowRing(Program& p) {
 }
 
 void StartRinging(Program& p) {
-    if (Rings(p.main.组合框声音.Content())) p.vars.ringing = true;
+    if (Rings(p)) p.vars.ringing = true;
     FollowRing(p);
 }
 

@@ -1,8 +1,11 @@
 // The stored options back into the bar when the main window has been created, and the type list.
+#include <optional>
+
 #include "app/program.h"
 #include "app/shell.h"
 #include "platform/convert.h"
 #include "platform/registry_path.h"
+#include "reminder/actions.h"
 #include "reminder/reminder.h"
 #include "settings/settings.h"
 #include "ui/media/media.h"
@@ -58,16 +61,18 @@ void StartupLoad(Program& p) {
 void 组合框类型_SelChange(Program& p) {
     MainForm& m = p.main;
     // Each field write runs that field's content-changed handler, exactly as typing would.
-    auto fill = [&](const std::string& h, const std::string& mi, const std::string& s, const char* kindCode) {
+    const std::optional<ReminderKind> kind = SelectedKind(p);
+    if (!kind) return;
+    auto fill = [&](const std::string& h, const std::string& mi, const std::string& s) {
         m.时1.Content(h);
         m.分1.Content(mi);
         m.秒1.Content(s);
         ShowInputs(p);
-        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, kindCode);
+        p.desk.RegWrite(kCurrentUser, reg::kDefaultKind, ToText(static_cast<int>(*kind)));
     };
-    switch (m.组合框类型.CurrentIndex()) {
-    case 0: fill("0", "30", "0", "0"); break;
-    case 1: {
+    switch (*kind) {
+    case ReminderKind::Countdown: fill("0", "30", "0"); break;
+    case ReminderKind::SetTime: {
         m.标签2.visible(false);
         // A minute from now; at minute 59 that is the start of the next hour.
         const DateTime now = p.desk.Now();
@@ -77,14 +82,13 @@ void 组合框类型_SelChange(Program& p) {
             minute = 0;
             hour = (hour + 1) % 24;
         }
-        fill(ToText(hour), ToText(minute), "0", "1");
+        fill(ToText(hour), ToText(minute), "0");
         break;
     }
-    case 2:
+    case ReminderKind::Hourly:
         m.标签2.Caption("");
-        fill("0", "0", "0", "2");
+        fill("0", "0", "0");
         break;
-    default: break;
     }
 }
 

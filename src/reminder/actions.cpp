@@ -8,16 +8,19 @@ namespace {
 
 // Waking the machine to suspend it again or to darken its screen helps nobody; a shutdown it stays up for.
 // A system action run late would hit a user who has just come back to the machine.
+// One row an action reads better than one line a field.
+// clang-format off
 const Action kActions[] = {
-    {"嘀嗒叫", &media::kBuiltinSound1, "0", SystemCall::None, false, false, true, true, true},
-    {"布谷鸟", &media::kBuiltinSound2, "1", SystemCall::None, false, false, true, true, true},
-    {"风铃响", &media::kBuiltinSound3, "2", SystemCall::None, false, false, true, true, true},
-    {"音乐…", nullptr, "3", SystemCall::None, true, false, true, true, true},
-    {"全屏", nullptr, "5", SystemCall::None, false, true, true, true, false},
-    {"关机", nullptr, "7", SystemCall::PowerOff, false, false, false, true, false},
-    {"休眠", nullptr, "8", SystemCall::Suspend, false, false, false, false, false},
-    {"关屏", nullptr, "9", SystemCall::MonitorOff, false, false, false, false, false},
+    {.item = "嘀嗒叫", .sound = &media::kBuiltinSound1, .code = "0", .madeUpLate = true, .wakesTheMachine = true, .rings = true},
+    {.item = "布谷鸟", .sound = &media::kBuiltinSound2, .code = "1", .madeUpLate = true, .wakesTheMachine = true, .rings = true},
+    {.item = "风铃响", .sound = &media::kBuiltinSound3, .code = "2", .madeUpLate = true, .wakesTheMachine = true, .rings = true},
+    {.item = "音乐…", .code = "3", .needsFile = true, .madeUpLate = true, .wakesTheMachine = true, .rings = true},
+    {.item = "全屏", .code = "5", .restScreen = true, .madeUpLate = true, .wakesTheMachine = true},
+    {.item = "关机", .code = "7", .system = SystemCall::PowerOff, .wakesTheMachine = true},
+    {.item = "休眠", .code = "8", .system = SystemCall::Suspend},
+    {.item = "关屏", .code = "9", .system = SystemCall::MonitorOff},
 };
+// clang-format on
 
 }  // namespace
 

@@ -17,15 +17,15 @@ enum class ReminderKind { Countdown = 0, SetTime = 1, Hourly = 2 };
 enum class SystemCall { None, PowerOff, Suspend, MonitorOff };
 
 struct Action {
-    const char* item;      // its text in the action list
-    const Blob* sound;     // the chime it previews and rings; none for the others
-    const char* code;      // what 默认事件 stores when it is chosen
-    SystemCall system;     // what it asks of the system at its moment
-    bool needsFile;        // it plays the user's music file, which has to be chosen first
-    bool restScreen;       // it opens the rest screen
-    bool madeUpLate;       // a moment slept through fires however late; otherwise only within a grace
-    bool wakesTheMachine;  // worth waking a sleeping machine for
-    bool rings;            // something sounds until the ring ends
+    const char* item = nullptr;            // its text in the action list
+    const Blob* sound = nullptr;           // the chime it previews and rings; none for the others
+    const char* code = nullptr;            // what 默认事件 stores when it is chosen
+    SystemCall system = SystemCall::None;  // what it asks of the system at its moment
+    bool needsFile = false;                // it plays the user's music file, which has to be chosen first
+    bool restScreen = false;               // it opens the rest screen
+    bool madeUpLate = false;               // a moment slept through fires however late, else only within a grace
+    bool wakesTheMachine = false;          // worth waking a sleeping machine for
+    bool rings = false;                    // something sounds until the ring ends
 };
 
 // The action of a list text; none for an empty text or a separator.

@@ -155,6 +155,30 @@ void ResetFlashing(Program& p) {
 
 bool Muted(Program& p) { return p.main.超级按钮开始.disable(); }
 
+void ShowSpeaker(Program& p, SpeakerLook look) {
+    SuperBtn& speaker = p.main.超级按钮开始;
+    switch (look) {
+    case SpeakerLook::Sounding:
+        speaker.ToolTip("停止当前音乐");
+        speaker.PicOut(media::kSpeakerWaves);
+        speaker.PicIn(media::kSpeakerCrossedOrange);
+        speaker.disable(false);
+        break;
+    case SpeakerLook::Muted:
+        speaker.ToolTip("已设置为静音");
+        speaker.PicOut(media::kSpeakerCrossed);
+        speaker.PicIn(media::kSpeakerCrossedOrange);
+        speaker.disable(true);
+        break;
+    case SpeakerLook::Unmuted:
+        speaker.ToolTip("点击关闭声音");
+        speaker.PicOut(media::kSpeakerWaves);
+        speaker.PicIn(media::kSpeakerWavesOrange);
+        speaker.disable(false);
+        break;
+    }
+}
+
 void 时间框_Change(Program& p, EditBox& field) {
     const std::string text = field.Content();
     // "00".."09" lose the leading zero; writing the digit runs this handler once more.

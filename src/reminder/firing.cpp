@@ -125,9 +125,8 @@ void 超级按钮开始_Click(Program& p) {
     // The hourly reminder stays armed: only this ring is silenced.
     if (kind == ReminderKind::Countdown || kind == ReminderKind::SetTime) m.组合框声音.CurrentIndex(-1);
     StopSound(p);
-    m.超级按钮开始.PicOut(media::kSpeakerWaves);
-    m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);
-    m.超级按钮开始.ToolTip("停止当前音乐");
+    // Only a button that can be pressed gets here: muting is not taken off by it.
+    ShowSpeaker(p, SpeakerLook::Sounding);
     ResetFlashing(p);
     ShowInputs(p);
     StopRinging(p);

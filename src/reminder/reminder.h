@@ -18,6 +18,10 @@ void HideInputs(Program& p);
 void ShowInputs(Program& p);
 void ResetFlashing(Program& p);
 bool Muted(Program& p);
+// The speaker button's looks, pictures, tip and whether it can be pressed set together: the sound can be
+// heard and pressing stops it; muted, where it cannot be pressed; muting just taken off.
+enum class SpeakerLook { Sounding, Muted, Unmuted };
+void ShowSpeaker(Program& p, SpeakerLook look);
 void Fire(Program& p);
 // Every sound stops, and a ring waiting for an output device stops waiting.
 void StopSound(Program& p);

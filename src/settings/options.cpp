@@ -1,7 +1,7 @@
 // The options submenu: each command changes the live state at once and the stored copy with it.
 #include "app/program.h"
+#include "reminder/reminder.h"
 #include "settings/settings.h"
-#include "ui/media/media.h"
 
 namespace dida {
 namespace {
@@ -86,20 +86,13 @@ void 自定义闹铃音乐_Chosen(Program& p) {
 // Muting only keeps later sounds from starting; a sound already ringing rings on.
 void 软件静音运行_Chosen(Program& p) {
     MainForm& m = p.main;
-    SuperBtn& speaker = m.超级按钮开始;
     if (!m.软件静音运行.Checked()) {
         if (!StoreOn(p, kCurrentUser, reg::kMute, "1")) return;
-        speaker.ToolTip("已设置为静音");
-        speaker.PicOut(media::kSpeakerCrossed);
-        speaker.PicIn(media::kSpeakerCrossedOrange);
-        speaker.disable(true);
+        ShowSpeaker(p, SpeakerLook::Muted);
         m.软件静音运行.Checked(true);
     } else {
         if (!StoreOff(p, kCurrentUser, reg::kMute)) return;
-        speaker.ToolTip("点击关闭声音");
-        speaker.PicOut(media::kSpeakerWaves);
-        speaker.PicIn(media::kSpeakerWavesOrange);
-        speaker.disable(false);
+        ShowSpeaker(p, SpeakerLook::Unmuted);
         m.软件静音运行.Checked(false);
     }
 }

@@ -8,7 +8,6 @@
 #include "reminder/actions.h"
 #include "reminder/reminder.h"
 #include "settings/settings.h"
-#include "ui/media/media.h"
 
 namespace dida {
 namespace {
@@ -30,18 +29,9 @@ void StartupLoad(Program& p) {
     m.无操作时长鸣.Checked(FlagOn(p, reg::kLongRing));
     m.全屏时屏蔽ESC.Checked(FlagOn(p, reg::kFullScreenEsc));
 
-    if (FlagOn(p, reg::kMute)) {
-        m.软件静音运行.Checked(true);
-        m.超级按钮开始.ToolTip("已设置为静音");
-        m.超级按钮开始.PicOut(media::kSpeakerCrossed);
-        m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);
-        m.超级按钮开始.disable(true);
-    } else {
-        m.软件静音运行.Checked(false);
-        m.超级按钮开始.ToolTip("停止当前音乐");
-        m.超级按钮开始.PicOut(media::kSpeakerWaves);
-        m.超级按钮开始.PicIn(media::kSpeakerCrossedOrange);
-    }
+    const bool muted = FlagOn(p, reg::kMute);
+    m.软件静音运行.Checked(muted);
+    ShowSpeaker(p, muted ? SpeakerLook::Muted : SpeakerLook::Sounding);
 
     m.标签闹铃时长.Caption(p.desk.RegReadText(kCurrentUser, reg::kRingSeconds, "180"));
 

@@ -8,7 +8,7 @@
 #include "platform/convert.h"
 #include "reminder/actions.h"
 #include "reminder/reminder.h"
-#include "settings/settings.h"
+#include "reminder/stored.h"
 #include "ui/media/media.h"
 
 namespace dida {

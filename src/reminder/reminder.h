@@ -28,6 +28,9 @@ void StopSound(Program& p);
 void Balloon(Program& p);
 void OpenShutdownWarning(Program& p);
 
+// The kind list: fills the time fields for the kind and remembers it for the next start.
+void 组合框类型_SelChange(Program& p);
+
 // Arming and disarming.
 void 时间框_Change(Program& p, EditBox& field);
 void 时间框_DblClick(Program& p, EditBox& field);

@@ -3,6 +3,8 @@
 // into the live state of the bar and its menu, the reminder-type list, and the option commands.
 #include <string>
 
+#include "reminder/stored.h"
+
 namespace dida {
 class Program;
 
@@ -20,9 +22,6 @@ inline constexpr const char* kLongRing = "Software\\TORV\\长鸣";
 inline constexpr const char* kFullScreenEsc = "Software\\TORV\\全屏ESC";
 inline constexpr const char* kMute = "Software\\TORV\\软件静音";
 inline constexpr const char* kRingSeconds = "Software\\TORV\\闹铃时长";
-inline constexpr const char* kDefaultKind = "Software\\TORV\\默认功能";
-inline constexpr const char* kDefaultAction = "Software\\TORV\\默认事件";
-inline constexpr const char* kMusicPath = "Software\\TORV\\MP3路径";
 // What every flag read falls back to: anything but "1" is off.
 inline constexpr const char* kFlagDefault = "空";
 // A read default no stored text can be: it tells an absent value from any stored one.
@@ -31,9 +30,6 @@ inline constexpr const char* kAbsent = "\x01";
 
 // The main window's created handler: every stored option back into the bar, nothing armed.
 void StartupLoad(Program& p);
-
-// The reminder-type list: fills the time fields for the kind and remembers it for the next start.
-void 组合框类型_SelChange(Program& p);
 
 // The program's own path as the Run entry and the start-up comparison use it.
 std::string ProgramPath(Program& p);

@@ -1,7 +1,6 @@
 #include "tools/info.h"
 
 #include "app/program.h"
-#include "tools/stopwatch.h"
 
 namespace dida {
 
@@ -25,14 +24,5 @@ void 开机时长_Chosen(Program& p) {
 }
 
 void 关于_Chosen(Program& p) { p.desk.ShowMessage(AboutText(), 0x40, "关于嘀嗒"); }
-
-void Program::BindTools() {
-    main.开机时长.onChosen = [this] { 开机时长_Chosen(*this); };
-    main.关于.onChosen = [this] { 关于_Chosen(*this); };
-    main.计时秒表.onChosen = [this] { 计时秒表_Chosen(*this); };
-    stopwatch.onCreated = [this] { 秒表窗口_Created(*this); };
-    stopwatch.时钟秒表.onTick = [this] { 时钟秒表_Tick(*this); };
-    stopwatch.按钮1.onClick = [this] { 秒表按钮1_Click(*this); };
-}
 
 }  // namespace dida

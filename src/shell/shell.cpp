@@ -1,8 +1,7 @@
-#include "app/shell.h"
+#include "shell/shell.h"
 
 #include "app/program.h"
 #include "platform/convert.h"
-#include "settings/settings.h"
 
 namespace dida {
 namespace {
@@ -63,19 +62,6 @@ void DockBar(Program& p) {
 
 void 主窗口_DisplayChanged(Program& p) {
     if (p.main.left() == p.docked.left && p.main.top() == p.docked.top) DockBar(p);
-}
-
-void Program::BindShell() {
-    main.onCreated = [this] { StartupLoad(*this); };
-    main.onCloseQuery = [this] { return 主窗口_CloseQuery(*this); };
-    main.onDisplayChanged = [this] { 主窗口_DisplayChanged(*this); };
-    main.托盘图标1.onDblClick = [this] { 托盘图标1_DoubleClick(*this); };
-    main.托盘图标1.onRightUp = [this] { 托盘图标1_RightButtonUp(*this); };
-    main.托盘图标1.onAnotherStart = [this] { 托盘图标1_AnotherStart(*this); };
-    main.显示界面.onChosen = [this] { 显示界面_Chosen(*this); };
-    main.超级按钮最小化.onClick = [this] { 超级按钮最小化_Click(*this); };
-    main.超级按钮1.onClick = [this] { 超级按钮1_Click(*this); };
-    main.退出软件.onChosen = [this] { 退出软件_Chosen(*this); };
 }
 
 }  // namespace dida

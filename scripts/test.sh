@@ -10,6 +10,9 @@ echo "== format"
 # The tree stays as .clang-format lays it out; generated media carry their own switch-off.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
+echo "== include circles"
+python3 scripts/include_cycles.py
+
 echo "== native build and tests"
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$jobs"

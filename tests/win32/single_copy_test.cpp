@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "app/program.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_single_copy.h"
 #include "platform/win32/win32_system_calls.h"
 #include "fixtures.h"
@@ -58,6 +61,55 @@ TEST(SessionMark, WhenTheSystemGivesNoHandle) {
     }
 }
 
+// The running copy's hold on the mark, on a thread of its own as on the running copy's main thread. It ends
+// by giving the mark up (the copy quit) or by leaving it abandoned (the copy was killed).
+class Holder {
+public:
+    explicit Holder(const std::wstring& name) {
+        thread_ = std::thread([this, name] {
+            mark_ = new SessionMark(name.c_str());
+            taken_.Set();
+            WaitForSingleObject(end_.get(), INFINITE);
+            if (!killed_) delete std::exchange(mark_, nullptr);  // killed: the thread ends without a word
+        });
+        WaitForSingleObject(taken_.get(), INFINITE);
+    }
+    ~Holder() { End(false); }
+    void End(bool killed) {
+        if (!thread_.joinable()) return;
+        killed_ = killed;
+        end_.Set();
+        thread_.join();
+        // The system closes a killed process's handles; the abandoned mark is not given up by this.
+        delete std::exchange(mark_, nullptr);
+    }
+
+private:
+    Event taken_{true}, end_{true};
+    bool killed_ = false;
+    SessionMark* mark_ = nullptr;
+    std::thread thread_;
+};
+
+// A copy still on its way out when the second one starts holds the mark a moment longer: once it has ended,
+// the second copy takes the mark and runs, rather than asking a copy that is no more.
+TEST(SecondStart, RunsInsteadWhenTheHolderEndsWhileItWaits) {
+    const std::wstring name = TestMarkName();
+    for (const bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "the holder killed" : "the holder quit");
+        Holder running(name);
+        SessionMark second(name.c_str());
+        ASSERT_TRUE(second.heldByAnother());
+        EXPECT_FALSE(second.TakeOverFromAnEndedHolder()) << "its holder still runs";
+        running.End(killed);
+        EXPECT_EQ(AskRunningCopyToShow(second, 2000), SecondStart::RunInstead);
+        EXPECT_FALSE(second.heldByAnother());
+        std::thread([&] {
+            EXPECT_TRUE(SessionMark(name.c_str()).heldByAnother()) << "the second copy holds it";
+        }).join();
+    }
+}
+
 // The running copy, hidden to the tray with a countdown armed, and what a second start's message does to it.
 TEST(SecondStart, ShowsTheRunningBarAndLeavesTheCountdownCounting) {
     const CleanSettings settings;
@@ -74,7 +126,10 @@ TEST(SecondStart, ShowsTheRunningBarAndLeavesTheCountdownCounting) {
     p.main.超级按钮最小化.UserClicked();
     ASSERT_FALSE(IsWindowVisible(desk.HandleOf(p.main)));
 
-    ASSERT_TRUE(AskRunningCopyToShow(2000)) << "the tray window was found";
+    const std::wstring name = TestMarkName();
+    const Holder running(name);
+    SessionMark second(name.c_str());
+    ASSERT_EQ(AskRunningCopyToShow(second, 2000), SecondStart::Shown) << "the tray window was found";
     for (int i = 0; i < 300 && !IsWindowVisible(desk.HandleOf(p.main)); ++i) Pump(desk, 10);
     EXPECT_TRUE(IsWindowVisible(desk.HandleOf(p.main)));
     EXPECT_TRUE(p.main.visible());

@@ -13,11 +13,9 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     _fpreset();  // the default floating-point control word, whatever a loaded DLL left behind
     // Held until the process ends. A second start makes no window, icon or registry write of its own.
-    const dida::win32::SessionMark mark;
-    if (mark.heldByAnother()) {
-        dida::win32::AskRunningCopyToShow(5000);
+    dida::win32::SessionMark mark;
+    if (mark.heldByAnother() && dida::win32::AskRunningCopyToShow(mark, 5000) != dida::win32::SecondStart::RunInstead)
         return 0;
-    }
     dida::win32::InstallFatalHandler();
     dida::win32::InitProgramLocation();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

@@ -619,14 +619,14 @@ TEST(Mp3Playable, TheRuleBothDesktopsPlayBy) {
 
 TEST(Mp3Playable, RandomBytesAreNoMusic) {
     // A single believable header turns up every few dozen kilobytes of noise; a chain of two does not.
-    for (std::uint32_t seed = 1; seed <= 32; ++seed) {
+    for (std::uint32_t run = 1; run <= 32; ++run) {
         Bytes noise(256 * 1024);
-        std::uint32_t state = seed;
+        std::uint32_t state = run;
         for (auto& b : noise) {
             state = state * 1664525u + 1013904223u;
             b = std::uint8_t(state >> 24);
         }
-        EXPECT_FALSE(Mp3Playable(noise)) << "seed " << seed;
+        EXPECT_FALSE(Mp3Playable(noise)) << "run " << run;
     }
 }
 

@@ -1,13 +1,8 @@
 #include "app/program.h"
 
-#include "gui/renditions.h"
-#include "ui/renditions.h"
-
 namespace dida {
 
 Program::Program(Desktop& desktop) : desk(desktop) {
-    // A desktop at a display scale above 100 % shows the embedded pictures drawn for that scale.
-    SetRenditionSource(&DrawnForScale);
     BindShell();
     BindReminder();
     BindSettings();

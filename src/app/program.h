@@ -1,7 +1,7 @@
 #pragma once
 // The program: its four windows, its program-wide state and the binding of every event to its handler.
 // The same object runs in the .exe and on the simulated desktop of the tests.
-#include "platform/desktop.h"
+#include "gui/desktop.h"
 #include "reminder/state.h"
 #include "ui/forms.h"
 

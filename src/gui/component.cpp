@@ -8,10 +8,6 @@
 
 namespace dida {
 
-bool SameBytes(Blob a, Blob b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
-}
-
 Component::Component(Window* owner, Kind kind, CommonDef def)
     : owner_(owner), kind_(kind), def_(std::move(def)), rect_(def_.rect), visible_(def_.visible),
       disabled_(def_.disabled) {

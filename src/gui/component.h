@@ -4,22 +4,14 @@
 // mirrors it and reports native events back through the User* entry points.
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <string>
 #include <vector>
+
+#include "platform/values.h"
 
 namespace dida {
 
 class Window;
-
-using Color = std::uint32_t;                         // 0x00BBGGRR, as the logic writes colours
-inline constexpr Color kDefaultColor = 0xFFFFFFFFu;  // the system's colour for that part of the control
-using Blob = std::span<const std::uint8_t>;          // a whole picture / icon / sound file image
-bool SameBytes(Blob a, Blob b);
-
-struct Rect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
 
 // A font of its own: face, character height, weight, italic / underline / strike-out. Empty face and
 // height 0 mean the system's default GUI font.

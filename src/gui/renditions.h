@@ -13,7 +13,4 @@ namespace dida {
 // picture's format with its size scaled by dpi / 96, valid for the rest of the run; empty when there is none.
 using RenditionSource = std::function<Blob(Blob design, int dpi)>;
 
-void SetRenditionSource(RenditionSource source);
-Blob RenditionOf(Blob design, int dpi);
-
 }  // namespace dida

@@ -2,7 +2,7 @@
 // The parts of the dialogs that are rules rather than windows, shared by both backends.
 #include <string>
 
-#include "platform/desktop.h"
+#include "platform/desktop_types.h"
 
 namespace dida {
 

@@ -5,15 +5,13 @@
 namespace dida {
 
 // The one way the program stops on its own: a misuse of the platform that the logic must never commit.
-// The box text is "运行时出错!\r\n\r\n错误信息：" + text + "\r\n"; the backend shows it and exits with -1.
+// It throws FatalErrorRaised, which nothing in the logic catches: the Windows backend meets it where the
+// system called in and shows the box FatalBoxText gives, then exits with -1; on the simulated desktop it
+// reaches the test, which asserts the misuse.
 [[noreturn]] void FatalError(const std::string& text);
 
+// "运行时出错!\r\n\r\n错误信息：" + text + "\r\n"
 std::string FatalBoxText(const std::string& text);
-
-// Installed by the backend at start. It must not return: the Windows one shows the box and exits the
-// process, the simulated desktop throws FatalErrorRaised so that tests can assert the misuse.
-using FatalHandler = void (*)(const std::string& boxText, const std::string& errorText);
-void SetFatalHandler(FatalHandler handler);
 
 struct FatalErrorRaised : std::runtime_error {
     explicit FatalErrorRaised(const std::string& errorText) : std::runtime_error(errorText) {}

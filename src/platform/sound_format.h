@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "gui/component.h"
+#include "platform/values.h"
 
 namespace dida {
 

@@ -14,9 +14,6 @@
 namespace dida {
 namespace {
 
-constexpr int kOkInformation = 0x40;
-constexpr int kOkStop = 0x10;
-constexpr int kYesNoQuestion = 0x24;
 constexpr int kUnitSecond = 8;
 
 const char* const kMuteNotice = "软件已设置静音运行，所设置的声音将被忽略！（软件设置里可取消静音运行）";

@@ -6,11 +6,9 @@
 namespace dida {
 namespace {
 
-constexpr int kOkExclamation = 0x30;
-
 // The stored copy goes first; a switch whose copy could not be changed keeps its old state, so the
 // check mark never shows what the next start will not find.
-bool StoreOn(Program& p, int root, const char* path, const std::string& text) {
+bool StoreOn(Program& p, RootKey root, const char* path, const std::string& text) {
     return p.desk.RegWrite(root, path, text);
 }
 
@@ -25,7 +23,7 @@ void ToggleFlag(Program& p, MenuItem& item, const char* path) {
 
 }  // namespace
 
-bool StoreOff(Program& p, int root, const char* path) {
+bool StoreOff(Program& p, RootKey root, const char* path) {
     if (p.desk.RegDelete(root, path)) return true;
     // Deleting what is already gone is no failure.
     return p.desk.RegReadText(root, path, reg::kAbsent) == reg::kAbsent;

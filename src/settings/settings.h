@@ -46,7 +46,7 @@ bool TurnStartWithSystemOn(Program& p);
 bool TurnStartWithSystemOff(Program& p);
 
 // Deletes an option's stored value; true also when there was none.
-bool StoreOff(Program& p, int root, const char* path);
+bool StoreOff(Program& p, RootKey root, const char* path);
 
 // The options submenu.
 void 随系统启动_Chosen(Program& p);

@@ -13,7 +13,7 @@ namespace dida {
 namespace {
 
 // The machine first: where it is writable, the entry stays where earlier versions put it.
-const int kHives[] = {kLocalMachine, kCurrentUser};
+const RootKey kHives[] = {kLocalMachine, kCurrentUser};
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -30,7 +30,7 @@ std::string ProgramNamedBy(const std::string& entry) {
     return close == std::string::npos ? std::string() : entry.substr(1, close - 1);
 }
 
-std::optional<std::string> RunEntryOf(Program& p, int hive) {
+std::optional<std::string> RunEntryOf(Program& p, RootKey hive) {
     const std::string entry = p.desk.RegReadText(hive, reg::kRunEntry, reg::kAbsent);
     if (entry == reg::kAbsent) return std::nullopt;
     return entry;
@@ -38,12 +38,12 @@ std::optional<std::string> RunEntryOf(Program& p, int hive) {
 
 // Task Manager writes 02 followed by zeros for an entry it lets run and 03 followed by the moment it was
 // switched off for one it does not. An entry it never saw has no block and runs.
-bool SwitchedOffInStartupList(Program& p, int hive) {
+bool SwitchedOffInStartupList(Program& p, RootKey hive) {
     const auto block = p.desk.RegReadBytes(hive, reg::kRunApproval);
     return block && !block->empty() && ((*block)[0] & 1) != 0;
 }
 
-bool LetRunInStartupList(Program& p, int hive) {
+bool LetRunInStartupList(Program& p, RootKey hive) {
     if (!SwitchedOffInStartupList(p, hive)) return true;
     std::vector<std::uint8_t> enabled(12, 0);
     enabled[0] = 0x02;
@@ -53,7 +53,7 @@ bool LetRunInStartupList(Program& p, int hive) {
 }  // namespace
 
 bool StartsWithSystem(Program& p) {
-    for (int hive : kHives) {
+    for (RootKey hive : kHives) {
         const auto entry = RunEntryOf(p, hive);
         if (entry && NamesThisProgram(p, *entry) && !SwitchedOffInStartupList(p, hive)) return true;
     }
@@ -62,7 +62,7 @@ bool StartsWithSystem(Program& p) {
 
 // Only a file known to be gone: a path to another copy that is still there stays that copy's.
 void FollowMovedProgram(Program& p) {
-    for (int hive : kHives) {
+    for (RootKey hive : kHives) {
         const auto entry = RunEntryOf(p, hive);
         if (!entry || NamesThisProgram(p, *entry)) continue;
         const std::string named = ProgramNamedBy(*entry);
@@ -74,14 +74,14 @@ void FollowMovedProgram(Program& p) {
 
 // Quoted: an unquoted path with a space in a Run entry lets the system try its first word as a program.
 bool TurnStartWithSystemOn(Program& p) {
-    for (int hive : kHives)
+    for (RootKey hive : kHives)
         if (p.desk.RegWrite(hive, reg::kRunEntry, Quoted(ProgramPath(p))) && LetRunInStartupList(p, hive)) return true;
     return false;
 }
 
 bool TurnStartWithSystemOff(Program& p) {
     bool deleted = true;
-    for (int hive : kHives) deleted = StoreOff(p, hive, reg::kRunEntry) && deleted;
+    for (RootKey hive : kHives) deleted = StoreOff(p, hive, reg::kRunEntry) && deleted;
     return deleted || !StartsWithSystem(p);
 }
 

@@ -6,8 +6,6 @@
 namespace dida {
 namespace {
 
-constexpr int kYesNoExclamation = 0x34;
-
 bool Armed(Program& p) { return p.main.组合框声音.CurrentIndex() != -1; }
 
 // While a reminder is armed, leaving asks first; anything but Yes keeps everything as it was.

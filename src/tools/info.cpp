@@ -20,9 +20,9 @@ std::string AboutText() {
 
 void 开机时长_Chosen(Program& p) {
     // With fast start-up, the default, a shutdown does not start the count again: 49.7 days are within reach.
-    p.desk.ShowMessage(UptimeText(static_cast<std::uint64_t>(p.desk.TickCount64())), 0, "开机时长查看");
+    p.desk.ShowMessage(UptimeText(static_cast<std::uint64_t>(p.desk.TickCount64())), kOkPlain, "开机时长查看");
 }
 
-void 关于_Chosen(Program& p) { p.desk.ShowMessage(AboutText(), 0x40, "关于嘀嗒"); }
+void 关于_Chosen(Program& p) { p.desk.ShowMessage(AboutText(), kOkInformation, "关于嘀嗒"); }
 
 }  // namespace dida

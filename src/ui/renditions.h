@@ -5,7 +5,7 @@
 
 namespace dida {
 
-// For SetRenditionSource: the rendition of one of the embedded pictures, drawn at its first use for that
+// A desktop's rendition source: the rendition of one of the embedded pictures, drawn at its first use for that
 // scale and kept for the rest of the run; empty for the design scale, below it, and for any other picture.
 Blob DrawnForScale(Blob design, int dpi);
 

@@ -257,23 +257,23 @@ struct Broken {
 // The simulated desktop, with the calls whose moment matters checked as they are made.
 class WatchedDesktop : public HeadlessDesktop {
 public:
-    std::function<void(int root, const std::string& path)> onRegistryWrite;
+    std::function<void(RootKey root, const std::string& path)> onRegistryWrite;
     std::function<void(bool loop, bool preview)> onSoundStart;
     std::function<void(const char* action)> onSystemAction;
 
-    bool RegWrite(int root, const std::string& path, const std::string& text) override {
+    bool RegWrite(RootKey root, const std::string& path, const std::string& text) override {
         onRegistryWrite(root, path);
         return HeadlessDesktop::RegWrite(root, path, text);
     }
-    bool RegWrite(int root, const std::string& path, std::int32_t number) override {
+    bool RegWrite(RootKey root, const std::string& path, std::int32_t number) override {
         onRegistryWrite(root, path);
         return HeadlessDesktop::RegWrite(root, path, number);
     }
-    bool RegWrite(int root, const std::string& path, const std::vector<std::uint8_t>& bytes) override {
+    bool RegWrite(RootKey root, const std::string& path, const std::vector<std::uint8_t>& bytes) override {
         onRegistryWrite(root, path);
         return HeadlessDesktop::RegWrite(root, path, bytes);
     }
-    bool RegDelete(int root, const std::string& path) override {
+    bool RegDelete(RootKey root, const std::string& path) override {
         onRegistryWrite(root, path);
         return HeadlessDesktop::RegDelete(root, path);
     }
@@ -334,7 +334,7 @@ private:
     void OneSoundAtATime();
     void ExitItemEndsTheProgram();
     void EndsCleanly();
-    void RegistryOnlyItsOwnKeys(int root, const std::string& path);
+    void RegistryOnlyItsOwnKeys(RootKey root, const std::string& path);
     void SilentWhileMuted(bool preview);
     void SystemActionOnlyWhenDue(const char* action);
 
@@ -383,10 +383,10 @@ void Walk::Setup(const Step& s) {
     switch (s.op) {
     case Op::Store: {
         const auto cut = s.s.rfind('\\');
-        d.registry().SetValue(s.a, s.s.substr(0, cut), s.s.substr(cut + 1), ValueOf(s));
+        d.registry().SetValue(static_cast<RootKey>(s.a), s.s.substr(0, cut), s.s.substr(cut + 1), ValueOf(s));
         break;
     }
-    case Op::Protect: d.registry().SetWriteProtected(s.a, true); break;
+    case Op::Protect: d.registry().SetWriteProtected(static_cast<RootKey>(s.a), true); break;
     case Op::Uptime: d.SetUptime(s.n); break;
     case Op::Lateness: {
         const int mod = s.a;
@@ -416,7 +416,7 @@ void Walk::Setup(const Step& s) {
 void Walk::StartProgram() {
     WatchedDesktop& d = *desk_;
     d.SetNow(MakeDateTime(SplitDateTime(static_cast<DateTime>(startLocal_) / 86400.0)));
-    d.onRegistryWrite = [this](int root, const std::string& path) { RegistryOnlyItsOwnKeys(root, path); };
+    d.onRegistryWrite = [this](RootKey root, const std::string& path) { RegistryOnlyItsOwnKeys(root, path); };
     d.onSoundStart = [this](bool loop, bool preview) {
         if (!BarOpen()) return;
         SilentWhileMuted(preview);
@@ -864,7 +864,7 @@ void Walk::EndsCleanly() {
 
 // The program writes only its own options and its start-with-the-system entry (with its switch in the
 // startup list): never anything else of the user's or the machine's.
-void Walk::RegistryOnlyItsOwnKeys(int root, const std::string& path) {
+void Walk::RegistryOnlyItsOwnKeys(RootKey root, const std::string& path) {
     auto lower = [](std::string s) {
         for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return s;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/desktop.h"
+#include "gui/desktop.h"
 
 namespace dida::lifecycle {
 

@@ -49,10 +49,10 @@ struct Machine {
         program->Start();
         return program->main.随系统启动;
     }
-    std::optional<std::string> Entry(int root) {
+    std::optional<std::string> Entry(RootKey root) {
         return desk.registry().Text(root, std::string(Bar::kRunKey) + "\\TORV");
     }
-    std::optional<std::uint8_t> FirstApprovalByte(int root) {
+    std::optional<std::uint8_t> FirstApprovalByte(RootKey root) {
         const auto v = desk.registry().GetValue(root, kApprovalKey, "TORV");
         if (!v || v->bytes.empty()) return std::nullopt;
         return v->bytes[0];

@@ -270,7 +270,8 @@ TEST_F(Model, RegistryRules) {
     reg.SetEnvironment("SystemRoot", "C:\\windows");
     reg.SetValue(kCurrentUser, "Software\\TORV", "MP3路径", RegValue{RegType::ExpandSz, "%SYSTEMROOT%\\x", 0, {}});
     EXPECT_EQ(desk.RegReadText(kCurrentUser, "Software\\TORV\\MP3路径"), "C:\\windows\\x");
-    EXPECT_EQ(desk.RegReadText(7, "Software\\TORV\\MP3路径"), "C:\\windows\\x");  // unknown hive → current user
+    EXPECT_EQ(desk.RegReadText(static_cast<RootKey>(7), "Software\\TORV\\MP3路径"),
+              "C:\\windows\\x");  // unknown hive → current user
 
     EXPECT_TRUE(desk.RegWrite(kLocalMachine, "Software\\New\\Deep\\v", std::string("1")));
     EXPECT_TRUE(reg.KeyExists(kLocalMachine, "Software\\New"));

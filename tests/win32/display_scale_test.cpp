@@ -16,6 +16,7 @@
 
 #include "app/program.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_input_box.h"
@@ -28,8 +29,6 @@
 
 namespace dida::win32 {
 namespace {
-
-constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED
 
 // The scale the system runs at, as the screen reports it: what the prefix's LogPixels says.
 UINT ScreenDpi() {
@@ -86,7 +85,7 @@ int IconWidth(HICON icon) {
 
 void SendDpiChanged(HWND h, UINT dpi) {
     RECT suggested = WindowRect(h);  // the system's suggestion only counts while the user drags
-    SendMessageW(h, kDpiChangedMessage, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(h, kDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
 class DisplayScale : public GdiplusTest {
@@ -141,8 +140,8 @@ protected:
         }
     }
 
-    CleanSettings settings;  // some of these start the program, which stores what it starts with
-    Win32Desktop desk;
+    CleanSettings settings;             // some of these start the program, which stores what it starts with
+    Win32Desktop desk{&DrawnForScale};  // as the program starts it
     const UINT dpi = ScreenDpi();
 };
 

@@ -9,8 +9,8 @@
 namespace dida::win32 {
 namespace {
 
-constexpr int kUser = 3;
-constexpr int kMachine = 4;
+constexpr RootKey kUser = kCurrentUser;
+constexpr RootKey kMachine = kLocalMachine;
 
 std::wstring W(const std::string& s) {
     std::wstring out(MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0), L'\0');
@@ -163,7 +163,7 @@ TEST_F(Registry, TextsWrittenByOthersWithoutAZeroOrWithAnOddSizeReadSafely) {
 TEST_F(Registry, WritingCreatesEveryMissingKey) {
     const std::string deep = base + "\\一\\二\\三";
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, base));
-    for (int root : {kUser, kMachine}) {
+    for (RootKey root : {kUser, kMachine}) {
         SCOPED_TRACE(root);
         EXPECT_TRUE(RegWrite(root, deep + "\\默认功能", "2"));
         EXPECT_TRUE(KeyExists(HiveOf(root), deep));
@@ -222,7 +222,7 @@ TEST(Hives, CodesChooseTheHiveAndEverythingElseIsTheCurrentUser) {
         {1, HKEY_CLASSES_ROOT}, {2, HKEY_CURRENT_CONFIG}, {3, HKEY_CURRENT_USER}, {4, HKEY_LOCAL_MACHINE},
         {5, HKEY_USERS},        {0, HKEY_CURRENT_USER},   {6, HKEY_CURRENT_USER}, {-1, HKEY_CURRENT_USER},
     };
-    for (const Row& r : rows) EXPECT_EQ(HiveOf(r.root), r.hive) << r.root;
+    for (const Row& r : rows) EXPECT_EQ(HiveOf(static_cast<RootKey>(r.root)), r.hive) << r.root;
 }
 
 class Files : public ::testing::Test {

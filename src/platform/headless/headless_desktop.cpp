@@ -16,10 +16,6 @@ namespace {
 constexpr double kUnixEpochDays = 25569.0;  // 1970-01-01 as a DateTime
 constexpr std::int64_t kMsPerDay = 86400000;
 
-[[noreturn]] void ThrowFatal(const std::string& /*boxText*/, const std::string& errorText) {
-    throw FatalErrorRaised(errorText);
-}
-
 // '*' and '?' as the system's file search matches them, on code points. A mismatch after a star goes
 // back to that star and lets it take one character more; a later star replaces the earlier one, since
 // whatever the earlier one could still take the later one can take too. So a failed try never starts a
@@ -61,7 +57,6 @@ private:
 };
 
 HeadlessDesktop::HeadlessDesktop() {
-    SetFatalHandler(&ThrowFatal);
     utcOffset_ = [](std::int64_t) { return 0; };
     SetNow(42000.0);  // 2014-12-28 00:00, any fixed start keeps runs repeatable
 }
@@ -399,7 +394,7 @@ void HeadlessDesktop::TrayEvent(TrayIcon& icon, int event) {
 
 // ---------------------------------------------------------------- registry
 
-std::string HeadlessDesktop::RegReadText(int root, const std::string& fullPath, const std::string& def) {
+std::string HeadlessDesktop::RegReadText(RootKey root, const std::string& fullPath, const std::string& def) {
     const RegPath p = SplitFullPath(fullPath);
     const auto v = registry_.GetValue(root, p.key, p.value);
     if (!v) return def;
@@ -411,35 +406,35 @@ std::string HeadlessDesktop::RegReadText(int root, const std::string& fullPath, 
     return def;
 }
 
-bool HeadlessDesktop::RegWrite(int root, const std::string& fullPath, const std::string& text) {
+bool HeadlessDesktop::RegWrite(RootKey root, const std::string& fullPath, const std::string& text) {
     if (registry_.WriteProtected(root)) return false;
     const RegPath p = SplitFullPath(fullPath);
     registry_.SetValue(root, p.key, p.value, RegValue{RegType::Sz, text, 0, {}});
     return true;
 }
 
-bool HeadlessDesktop::RegWrite(int root, const std::string& fullPath, std::int32_t number) {
+bool HeadlessDesktop::RegWrite(RootKey root, const std::string& fullPath, std::int32_t number) {
     if (registry_.WriteProtected(root)) return false;
     const RegPath p = SplitFullPath(fullPath);
     registry_.SetValue(root, p.key, p.value, RegValue{RegType::Dword, {}, static_cast<std::uint32_t>(number), {}});
     return true;
 }
 
-bool HeadlessDesktop::RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
+bool HeadlessDesktop::RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
     if (registry_.WriteProtected(root)) return false;
     const RegPath p = SplitFullPath(fullPath);
     registry_.SetValue(root, p.key, p.value, RegValue{RegType::Binary, {}, 0, bytes});
     return true;
 }
 
-bool HeadlessDesktop::RegDelete(int root, const std::string& fullPath) {
+bool HeadlessDesktop::RegDelete(RootKey root, const std::string& fullPath) {
     if (registry_.WriteProtected(root)) return false;
     const RegPath p = SplitFullPath(fullPath);
     if (registry_.KeyExists(root, p.key) && registry_.DeleteValue(root, p.key, p.value)) return true;
     return registry_.DeleteKey(root, fullPath);
 }
 
-std::optional<std::vector<std::uint8_t>> HeadlessDesktop::RegReadBytes(int root, const std::string& fullPath) {
+std::optional<std::vector<std::uint8_t>> HeadlessDesktop::RegReadBytes(RootKey root, const std::string& fullPath) {
     const RegPath p = SplitFullPath(fullPath);
     const auto v = registry_.GetValue(root, p.key, p.value);
     if (!v || v->type != RegType::Binary) return std::nullopt;

@@ -17,7 +17,7 @@
 #include "gui/lifecycle.h"
 #include "gui/menu_tree.h"
 #include "platform/clock_timer.h"
-#include "platform/desktop.h"
+#include "gui/desktop.h"
 
 namespace dida {
 
@@ -34,26 +34,26 @@ struct RegValue {
 class HeadlessRegistry {
 public:
     // Key paths are compared case-insensitively for ASCII, as the system does; value names too.
-    void SetValue(int root, const std::string& key, const std::string& name, RegValue v);
-    std::optional<RegValue> GetValue(int root, const std::string& key, const std::string& name) const;
-    bool KeyExists(int root, const std::string& key) const;
-    void CreateKey(int root, const std::string& key);  // with every missing parent
-    bool DeleteValue(int root, const std::string& key, const std::string& name);
-    bool DeleteKey(int root, const std::string& key);  // only without sub-keys
-    void SetWriteProtected(int root, bool on);         // writes and deletes under that hive fail
-    bool WriteProtected(int root) const;
+    void SetValue(RootKey root, const std::string& key, const std::string& name, RegValue v);
+    std::optional<RegValue> GetValue(RootKey root, const std::string& key, const std::string& name) const;
+    bool KeyExists(RootKey root, const std::string& key) const;
+    void CreateKey(RootKey root, const std::string& key);  // with every missing parent
+    bool DeleteValue(RootKey root, const std::string& key, const std::string& name);
+    bool DeleteKey(RootKey root, const std::string& key);  // only without sub-keys
+    void SetWriteProtected(RootKey root, bool on);         // writes and deletes under that hive fail
+    bool WriteProtected(RootKey root) const;
     // Environment for REG_EXPAND_SZ expansion (%NAME%, case-insensitive).
     void SetEnvironment(const std::string& name, const std::string& value);
     std::string Expand(const std::string& text) const;
     // Convenience for tests: the text under root\key\name if it is REG_SZ, else nullopt.
-    std::optional<std::string> Text(int root, const std::string& fullPath) const;
+    std::optional<std::string> Text(RootKey root, const std::string& fullPath) const;
 
 private:
     struct Key {
         std::map<std::string, RegValue> values;    // by folded name
         std::map<std::string, std::string> names;  // folded → as written
     };
-    static int Hive(int root);
+    static int Hive(RootKey root);
     static std::string Fold(const std::string& s);
     std::map<std::pair<int, std::string>, Key> keys_;  // (hive, folded key path)
     std::map<int, bool> protected_;
@@ -254,11 +254,11 @@ public:
     bool OpenDialog(CommonDlg& dialog) override;
     bool LoadWindow(Window& window, bool modal = false) override;
     void UnloadWindow(Window& window) override;
-    std::string RegReadText(int root, const std::string& fullPath, const std::string& def = "") override;
-    bool RegWrite(int root, const std::string& fullPath, const std::string& text) override;
-    bool RegWrite(int root, const std::string& fullPath, std::int32_t number) override;
-    bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) override;
-    bool RegDelete(int root, const std::string& fullPath) override;
+    std::string RegReadText(RootKey root, const std::string& fullPath, const std::string& def = "") override;
+    bool RegWrite(RootKey root, const std::string& fullPath, const std::string& text) override;
+    bool RegWrite(RootKey root, const std::string& fullPath, std::int32_t number) override;
+    bool RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) override;
+    bool RegDelete(RootKey root, const std::string& fullPath) override;
     bool PlayAudio(Blob soundBytes, bool loop = false) override;
     bool PlayAudioFile(const std::string& fileName, bool loop = false) override;
     bool PlayMp3(int times, const std::vector<std::string>& files, Blob fallback = {}) override;
@@ -275,7 +275,7 @@ public:
     std::string ProgramFileName() override { return programFile_; }
     bool ShutdownSystem(int mode, bool force = false) override;
     void TurnOffMonitor() override;
-    std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) override;
+    std::optional<std::vector<std::uint8_t>> RegReadBytes(RootKey root, const std::string& fullPath) override;
     Rect WorkArea() override;
     std::int64_t TickCount64() override;
 

@@ -6,7 +6,7 @@
 
 namespace dida {
 
-int HeadlessRegistry::Hive(int root) { return root >= 1 && root <= 5 ? root : kCurrentUser; }
+int HeadlessRegistry::Hive(RootKey root) { return root >= 1 && root <= 5 ? root : kCurrentUser; }
 
 // The registry ignores the case of ASCII letters in key and value names.
 std::string HeadlessRegistry::Fold(const std::string& s) {
@@ -18,7 +18,7 @@ std::string HeadlessRegistry::Fold(const std::string& s) {
     return out;
 }
 
-void HeadlessRegistry::CreateKey(int root, const std::string& key) {
+void HeadlessRegistry::CreateKey(RootKey root, const std::string& key) {
     const std::string k = Fold(key);
     keys_[{Hive(root), ""}];
     for (std::size_t pos = k.find('\\'); pos != std::string::npos; pos = k.find('\\', pos + 1))
@@ -26,7 +26,7 @@ void HeadlessRegistry::CreateKey(int root, const std::string& key) {
     keys_[{Hive(root), k}];
 }
 
-void HeadlessRegistry::SetValue(int root, const std::string& key, const std::string& name, RegValue v) {
+void HeadlessRegistry::SetValue(RootKey root, const std::string& key, const std::string& name, RegValue v) {
     CreateKey(root, key);
     Key& k = keys_[{Hive(root), Fold(key)}];
     const std::string folded = Fold(name);
@@ -34,7 +34,8 @@ void HeadlessRegistry::SetValue(int root, const std::string& key, const std::str
     k.names.emplace(folded, name);
 }
 
-std::optional<RegValue> HeadlessRegistry::GetValue(int root, const std::string& key, const std::string& name) const {
+std::optional<RegValue> HeadlessRegistry::GetValue(RootKey root, const std::string& key,
+                                                   const std::string& name) const {
     auto it = keys_.find({Hive(root), Fold(key)});
     if (it == keys_.end()) return std::nullopt;
     auto v = it->second.values.find(Fold(name));
@@ -42,12 +43,12 @@ std::optional<RegValue> HeadlessRegistry::GetValue(int root, const std::string& 
     return v->second;
 }
 
-bool HeadlessRegistry::KeyExists(int root, const std::string& key) const {
+bool HeadlessRegistry::KeyExists(RootKey root, const std::string& key) const {
     const std::string k = Fold(key);
     return k.empty() || keys_.count({Hive(root), k}) > 0;
 }
 
-bool HeadlessRegistry::DeleteValue(int root, const std::string& key, const std::string& name) {
+bool HeadlessRegistry::DeleteValue(RootKey root, const std::string& key, const std::string& name) {
     auto it = keys_.find({Hive(root), Fold(key)});
     if (it == keys_.end()) return false;
     const std::string folded = Fold(name);
@@ -55,7 +56,7 @@ bool HeadlessRegistry::DeleteValue(int root, const std::string& key, const std::
     return it->second.values.erase(folded) > 0;
 }
 
-bool HeadlessRegistry::DeleteKey(int root, const std::string& key) {
+bool HeadlessRegistry::DeleteKey(RootKey root, const std::string& key) {
     const std::string k = Fold(key);
     if (k.empty()) return false;
     auto it = keys_.find({Hive(root), k});
@@ -67,9 +68,9 @@ bool HeadlessRegistry::DeleteKey(int root, const std::string& key) {
     return true;
 }
 
-void HeadlessRegistry::SetWriteProtected(int root, bool on) { protected_[Hive(root)] = on; }
+void HeadlessRegistry::SetWriteProtected(RootKey root, bool on) { protected_[Hive(root)] = on; }
 
-bool HeadlessRegistry::WriteProtected(int root) const {
+bool HeadlessRegistry::WriteProtected(RootKey root) const {
     auto it = protected_.find(Hive(root));
     return it != protected_.end() && it->second;
 }
@@ -99,7 +100,7 @@ std::string HeadlessRegistry::Expand(const std::string& text) const {
     return out;
 }
 
-std::optional<std::string> HeadlessRegistry::Text(int root, const std::string& fullPath) const {
+std::optional<std::string> HeadlessRegistry::Text(RootKey root, const std::string& fullPath) const {
     const RegPath p = SplitFullPath(fullPath);
     const auto v = GetValue(root, p.key, p.value);
     if (!v || v->type != RegType::Sz) return std::nullopt;

@@ -1,10 +1,11 @@
 // Program entry on the real desktop.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cfloat>
 
 #include "app/program.h"
+#include "ui/renditions.h"
+#include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_services.h"
@@ -16,19 +17,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     dida::win32::SessionMark mark;
     if (mark.heldByAnother() && dida::win32::AskRunningCopyToShow(mark, 5000) != dida::win32::SecondStart::RunInstead)
         return 0;
-    dida::win32::InstallFatalHandler();
     dida::win32::InitProgramLocation();
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
     dida::win32::GdiplusSession gdiplus;  // GDI+ starts with the first picture; this ends it
 
-    dida::win32::Win32Desktop desk;
+    dida::win32::Win32Desktop desk(&dida::DrawnForScale);
     dida::Program program(desk);
     desk.SetStartWindow(&program.main);
-    program.Start();
-    // Runs until the main window is destroyed (its destruction posts the quit message).
-    if (program.main.loaded()) desk.RunMessageLoop();
-    // A stopwatch or warning window may still be open: it goes before the objects it shows.
-    desk.DestroyAll();
+    // The logic entered from here rather than from a procedure: the start-up, and the keyboard rules of the
+    // loop. Its fatal error shows its box while everything it names still stands.
+    try {
+        program.Start();
+        // Runs until the main window is destroyed (its destruction posts the quit message).
+        if (program.main.loaded()) desk.RunMessageLoop();
+        // A stopwatch or warning window may still be open: it goes before the objects it shows.
+        desk.DestroyAll();
+    } catch (const dida::FatalErrorRaised& error) {
+        dida::win32::StopForFatalError(error);
+    }
     return 0;
 }

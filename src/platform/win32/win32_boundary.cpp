@@ -27,4 +27,13 @@ void ReportStoppedException(const wchar_t* where) noexcept {
     }
 }
 
+void StopForFatalError(const FatalErrorRaised& error) noexcept {
+    try {
+        MessageBoxW(nullptr, Wide(FatalBoxText(error.what())).c_str(), L"", MB_OK);
+    } catch (...) {
+        // No memory left for the text: the exit code still tells.
+    }
+    ExitProcess(static_cast<UINT>(-1));
+}
+
 }  // namespace dida::win32

@@ -123,12 +123,13 @@ private:
         auto* self = reinterpret_cast<ComboPeer*>(ref);
         if (msg == WM_RBUTTONUP) {
             const LRESULT r = DefSubclassProc(h, msg, wp, lp);
-            try {
-                self->combo_.UserRightButtonUp();
-            } catch (...) {
-                ReportStoppedException(L"combo box");
-            }
-            return r;
+            return AtTheBoundary(
+                L"combo box",
+                [&]() -> std::optional<LRESULT> {
+                    self->combo_.UserRightButtonUp();
+                    return r;
+                },
+                [r] { return r; });
         }
         if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, &ComboPeer::SubProc, kPeerSubclass);
         return DefSubclassProc(h, msg, wp, lp);

@@ -22,11 +22,6 @@ namespace {
 
 constexpr wchar_t kOwnerClass[] = L"DidaOwnerWindow";
 
-void FatalBox(const std::string& boxText, const std::string&) {
-    MessageBoxW(nullptr, Wide(boxText).c_str(), L"", MB_OK);
-    ExitProcess(static_cast<UINT>(-1));
-}
-
 LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_QUERYENDSESSION) return TRUE;
     return DefWindowProcW(h, msg, wp, lp);
@@ -34,11 +29,14 @@ LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void InstallFatalHandler() { SetFatalHandler(&FatalBox); }
-
-Win32Desktop::Win32Desktop() {
+Win32Desktop::Win32Desktop(RenditionSource renditions) : renditions_(std::move(renditions)) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
+}
+
+Blob Win32Desktop::RenditionOf(Blob design, int dpi) const {
+    if (design.empty() || !renditions_) return {};
+    return renditions_(design, dpi);
 }
 
 Win32Desktop::~Win32Desktop() {
@@ -282,19 +280,19 @@ void Win32Desktop::Restore(const std::vector<HWND>& disabled) {
 
 // ---------------------------------------------------------------- registry, sound, system
 
-std::string Win32Desktop::RegReadText(int root, const std::string& fullPath, const std::string& def) {
+std::string Win32Desktop::RegReadText(RootKey root, const std::string& fullPath, const std::string& def) {
     return win32::RegReadText(root, fullPath, def);
 }
-bool Win32Desktop::RegWrite(int root, const std::string& fullPath, const std::string& text) {
+bool Win32Desktop::RegWrite(RootKey root, const std::string& fullPath, const std::string& text) {
     return win32::RegWrite(root, fullPath, text);
 }
-bool Win32Desktop::RegWrite(int root, const std::string& fullPath, std::int32_t number) {
+bool Win32Desktop::RegWrite(RootKey root, const std::string& fullPath, std::int32_t number) {
     return win32::RegWrite(root, fullPath, number);
 }
-bool Win32Desktop::RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
+bool Win32Desktop::RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
     return win32::RegWrite(root, fullPath, bytes);
 }
-bool Win32Desktop::RegDelete(int root, const std::string& fullPath) { return win32::RegDelete(root, fullPath); }
+bool Win32Desktop::RegDelete(RootKey root, const std::string& fullPath) { return win32::RegDelete(root, fullPath); }
 
 bool Win32Desktop::PlayAudio(Blob soundBytes, bool loop) { return sound_.PlayAudio(soundBytes, loop); }
 bool Win32Desktop::PlayAudioFile(const std::string& fileName, bool loop) {
@@ -312,7 +310,7 @@ std::string Win32Desktop::ProgramDirectory() { return GetProgramLocation().direc
 std::string Win32Desktop::ProgramFileName() { return GetProgramLocation().fileName; }
 bool Win32Desktop::ShutdownSystem(int mode, bool force) { return win32::ShutdownSystem(mode, force, HiddenOwner()); }
 void Win32Desktop::TurnOffMonitor() { win32::TurnOffMonitor(HiddenOwner()); }
-std::optional<std::vector<std::uint8_t>> Win32Desktop::RegReadBytes(int root, const std::string& fullPath) {
+std::optional<std::vector<std::uint8_t>> Win32Desktop::RegReadBytes(RootKey root, const std::string& fullPath) {
     return win32::RegReadBytes(root, fullPath);
 }
 Rect Win32Desktop::WorkArea() { return win32::WorkArea(); }

@@ -8,8 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "gui/desktop.h"
 #include "gui/lifecycle.h"
-#include "platform/desktop.h"
+#include "gui/renditions.h"
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_wake_timer.h"
 
@@ -19,7 +20,9 @@ class FormHost;
 
 class Win32Desktop : public Desktop, private NativeWindows {
 public:
-    Win32Desktop();
+    // renditions: where the pictures drawn for a display scale above 100 % come from; without it every
+    // picture is the design one, enlarged.
+    explicit Win32Desktop(RenditionSource renditions = {});
     ~Win32Desktop() override;
     Win32Desktop(const Win32Desktop&) = delete;
     Win32Desktop& operator=(const Win32Desktop&) = delete;
@@ -32,6 +35,8 @@ public:
     void DestroyAll();
     // One message through the program's keyboard rules, then to its window.
     void Dispatch(MSG& msg);
+    // The picture `design` drawn for `dpi`; empty where there is none (the design scale, another picture).
+    Blob RenditionOf(Blob design, int dpi) const;
 
     // Held while a dispatch or a window procedure of ours runs: the hosts of windows destroyed meanwhile are
     // deleted only when the outermost one has returned, never under a running member of theirs.
@@ -74,11 +79,11 @@ public:
     bool LoadWindow(Window& window, bool modal = false) override;
     void UnloadWindow(Window& window) override;
 
-    std::string RegReadText(int root, const std::string& fullPath, const std::string& def = "") override;
-    bool RegWrite(int root, const std::string& fullPath, const std::string& text) override;
-    bool RegWrite(int root, const std::string& fullPath, std::int32_t number) override;
-    bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) override;
-    bool RegDelete(int root, const std::string& fullPath) override;
+    std::string RegReadText(RootKey root, const std::string& fullPath, const std::string& def = "") override;
+    bool RegWrite(RootKey root, const std::string& fullPath, const std::string& text) override;
+    bool RegWrite(RootKey root, const std::string& fullPath, std::int32_t number) override;
+    bool RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) override;
+    bool RegDelete(RootKey root, const std::string& fullPath) override;
 
     bool PlayAudio(Blob soundBytes, bool loop = false) override;
     bool PlayAudioFile(const std::string& fileName, bool loop = false) override;
@@ -98,7 +103,7 @@ public:
     std::string ProgramFileName() override;
     bool ShutdownSystem(int mode, bool force = false) override;
     void TurnOffMonitor() override;
-    std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) override;
+    std::optional<std::vector<std::uint8_t>> RegReadBytes(RootKey root, const std::string& fullPath) override;
     Rect WorkArea() override;
     std::int64_t TickCount64() override;
 
@@ -134,6 +139,7 @@ private:
     std::vector<HWND> DisableOthers(HWND except);
     static void Restore(const std::vector<HWND>& disabled);
 
+    RenditionSource renditions_;
     Win32Sound sound_;
     WakeTimer wake_;
     bool displayHeld_ = false;
@@ -145,8 +151,5 @@ private:
     // Last: it takes down the windows still open while everything above still lives.
     WindowLifeCycle windows_{*this};
 };
-
-// Shows the fatal box and ends the process with -1; installed at start.
-void InstallFatalHandler();
 
 }  // namespace dida::win32

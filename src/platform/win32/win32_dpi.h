@@ -5,11 +5,16 @@
 // systems are looked up at run time, so the program still starts where they are missing.
 #include <windows.h>
 
-#include "gui/component.h"
+#include "platform/values.h"
 
 namespace dida::win32 {
 
 inline constexpr UINT kDesignDpi = 96;
+
+// The per-monitor DPI messages (Windows 8.1 and 10): the headers for the oldest system this runs on lack
+// the second, so both are named here, once.
+inline constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
+inline constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
 inline int ToDevice(int design, UINT dpi) { return MulDiv(design, static_cast<int>(dpi), kDesignDpi); }
 inline int ToDesign(int device, UINT dpi) { return MulDiv(device, kDesignDpi, static_cast<int>(dpi)); }

@@ -57,32 +57,33 @@ protected:
 private:
     static LRESULT CALLBACK SubProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
         auto* self = reinterpret_cast<EditPeer*>(ref);
-        try {
-            switch (msg) {
-            case WM_NCHITTEST:
-                if (self->edit_.RawDisabled()) return HTTRANSPARENT;
-                break;
-            case WM_SETFOCUS:
-                if (self->edit_.RawDisabled()) {
-                    SetFocus(GetParent(h));
-                    return 0;
+        return AtTheBoundary(
+            L"edit box",
+            [&]() -> std::optional<LRESULT> {
+                switch (msg) {
+                case WM_NCHITTEST:
+                    if (self->edit_.RawDisabled()) return HTTRANSPARENT;
+                    break;
+                case WM_SETFOCUS:
+                    if (self->edit_.RawDisabled()) {
+                        SetFocus(GetParent(h));
+                        return 0;
+                    }
+                    break;
+                case WM_CHAR:
+                    if (!EditBox::AcceptsTyped(self->edit_.design(), static_cast<char32_t>(wp))) return 0;
+                    break;
+                case WM_LBUTTONDBLCLK: {
+                    const LRESULT r = DefSubclassProc(h, msg, wp, lp);
+                    self->edit_.UserDoubleClicked();
+                    return r;
                 }
-                break;
-            case WM_CHAR:
-                if (!EditBox::AcceptsTyped(self->edit_.design(), static_cast<char32_t>(wp))) return 0;
-                break;
-            case WM_LBUTTONDBLCLK: {
-                const LRESULT r = DefSubclassProc(h, msg, wp, lp);
-                self->edit_.UserDoubleClicked();
-                return r;
-            }
-            case WM_NCDESTROY: RemoveWindowSubclass(h, &EditPeer::SubProc, kPeerSubclass); break;
-            default: break;
-            }
-        } catch (...) {
-            ReportStoppedException(L"edit box");
-        }
-        return DefSubclassProc(h, msg, wp, lp);
+                case WM_NCDESTROY: RemoveWindowSubclass(h, &EditPeer::SubProc, kPeerSubclass); break;
+                default: break;
+                }
+                return std::nullopt;
+            },
+            [&] { return DefSubclassProc(h, msg, wp, lp); });
     }
 
     EditBox& edit_;

@@ -24,10 +24,6 @@ constexpr UINT kPointerPollMs = 100;
 constexpr UINT_PTR kToolTipSubclass = 8;
 constexpr int kEscHotKey = 1;  // per window
 
-// Per-monitor DPI messages (Windows 8.1 and 10), not in every SDK's headers for older targets.
-constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
-constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
-
 // Along one axis, after a change of scale: a window docked at an edge (the bar at the top, 140 design pixels
 // from the right) keeps its distance to the nearer edge, scaled; one centred between them stays centred.
 int Anchored(int before, int after, int lo, int hi, int size, UINT from, UINT to) {
@@ -587,13 +583,9 @@ void FormHost::SyncModelRect() {
 
 LRESULT FormHost::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (!hwnd_ && !destroying_) hwnd_ = h;
-    try {
-        return Handle(msg, wp, lp);
-    } catch (...) {
-        // Nothing may cross into the system; a handler that failed has done what it could.
-        ReportStoppedException(L"window procedure");
-        return DefWindowProcW(h, msg, wp, lp);
-    }
+    return AtTheBoundary(
+        L"window procedure", [&] { return std::optional<LRESULT>(Handle(msg, wp, lp)); },
+        [&] { return DefWindowProcW(h, msg, wp, lp); });
 }
 
 LRESULT FormHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {

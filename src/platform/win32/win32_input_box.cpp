@@ -42,38 +42,38 @@ LRESULT CALLBACK FilterProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
 }
 
 INT_PTR CALLBACK InputDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        auto* state = reinterpret_cast<InputDialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));
-        switch (msg) {
-        case WM_INITDIALOG: {
-            SetWindowLongPtrW(dlg, DWLP_USER, lp);
-            state = reinterpret_cast<InputDialogState*>(lp);
-            HWND edit = GetDlgItem(dlg, kInputEditId);
-            SetWindowSubclass(edit, FilterProc, kFilterSubclass, static_cast<DWORD_PTR>(state->mode));
-            SetFocus(edit);
-            SendMessageW(edit, EM_SETSEL, 0, -1);
-            SendMessageW(edit, EM_SCROLLCARET, 0, 0);
-            return FALSE;  // the focus is set
-        }
-        case WM_COMMAND: {
-            const int id = LOWORD(wp);
-            if (id != IDOK && id != IDCANCEL) return FALSE;
-            if (id == IDOK && state) {
-                state->entry = Narrow(TextOf(GetDlgItem(dlg, kInputEditId)));
-                state->confirmed = true;
+    return AtTheBoundary(
+        L"input box",
+        [&]() -> std::optional<INT_PTR> {
+            auto* state = reinterpret_cast<InputDialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));
+            switch (msg) {
+            case WM_INITDIALOG: {
+                SetWindowLongPtrW(dlg, DWLP_USER, lp);
+                state = reinterpret_cast<InputDialogState*>(lp);
+                HWND edit = GetDlgItem(dlg, kInputEditId);
+                SetWindowSubclass(edit, FilterProc, kFilterSubclass, static_cast<DWORD_PTR>(state->mode));
+                SetFocus(edit);
+                SendMessageW(edit, EM_SETSEL, 0, -1);
+                SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+                return FALSE;  // the focus is set
             }
-            if (!state || state->modal)
-                EndDialog(dlg, id);
-            else
-                DestroyWindow(dlg);
-            return TRUE;
-        }
-        default: return FALSE;
-        }
-    } catch (...) {
-        ReportStoppedException(L"input box");
-        return FALSE;
-    }
+            case WM_COMMAND: {
+                const int id = LOWORD(wp);
+                if (id != IDOK && id != IDCANCEL) return FALSE;
+                if (id == IDOK && state) {
+                    state->entry = Narrow(TextOf(GetDlgItem(dlg, kInputEditId)));
+                    state->confirmed = true;
+                }
+                if (!state || state->modal)
+                    EndDialog(dlg, id);
+                else
+                    DestroyWindow(dlg);
+                return TRUE;
+            }
+            default: return FALSE;
+            }
+        },
+        [] { return INT_PTR{FALSE}; });
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/component.h"
+#include "platform/values.h"
 #include "platform/sound_format.h"
 
 namespace dida::win32 {

@@ -8,8 +8,8 @@
 #include <vector>
 #include <gdiplus.h>
 
-#include "gui/renditions.h"
 #include "platform/win32/win32_boundary.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_libraries.h"
 
@@ -50,24 +50,25 @@ public:
 
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         auto* self = reinterpret_cast<PicBoxPeer*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-        try {
-            if (self && msg == WM_PAINT) {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(h, &ps);
-                self->Paint(dc);
-                EndPaint(h, &ps);
-                return 0;
-            }
-            if (self && msg == WM_ERASEBKGND) return 1;
-            if (self && msg == WM_TIMER && wp == kAnimationTimer) {
-                self->NextFrame();
-                return 0;
-            }
-            if (msg == WM_NCHITTEST) return HTTRANSPARENT;
-        } catch (...) {
-            ReportStoppedException(L"picture box");
-        }
-        return DefWindowProcW(h, msg, wp, lp);
+        return AtTheBoundary(
+            L"picture box",
+            [&]() -> std::optional<LRESULT> {
+                if (self && msg == WM_PAINT) {
+                    PAINTSTRUCT ps;
+                    HDC dc = BeginPaint(h, &ps);
+                    self->Paint(dc);
+                    EndPaint(h, &ps);
+                    return 0;
+                }
+                if (self && msg == WM_ERASEBKGND) return 1;
+                if (self && msg == WM_TIMER && wp == kAnimationTimer) {
+                    self->NextFrame();
+                    return 0;
+                }
+                if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+                return std::nullopt;
+            },
+            [&] { return DefWindowProcW(h, msg, wp, lp); });
     }
 
 protected:
@@ -106,7 +107,7 @@ private:
     void LoadImageBytes() {
         FreeImage();
         const Blob design = box_.RawPicture();
-        const Blob drawn = RenditionOf(design, static_cast<int>(host_.dpi()));
+        const Blob drawn = host_.desktop().RenditionOf(design, static_cast<int>(host_.dpi()));
         enlarge_ = drawn.empty();
         const Blob bytes = enlarge_ ? design : drawn;
         // Without GDI+ the box shows its background only.

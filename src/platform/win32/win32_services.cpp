@@ -25,13 +25,13 @@ private:
     HKEY h_ = nullptr;
 };
 
-bool OpenForWriting(int root, const std::wstring& key, Key& k) {
+bool OpenForWriting(RootKey root, const std::wstring& key, Key& k) {
     if (Sys().RegOpenKeyExW(HiveOf(root), key.c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS) return true;
     return Sys().RegCreateKeyExW(HiveOf(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                  k.out(), nullptr) == ERROR_SUCCESS;
 }
 
-bool WriteValue(int root, const std::string& fullPath, DWORD type, const void* data, DWORD size) {
+bool WriteValue(RootKey root, const std::string& fullPath, DWORD type, const void* data, DWORD size) {
     const RegPath path = SplitFullPath(fullPath);
     Key k;
     if (!OpenForWriting(root, Wide(path.key), k)) return false;
@@ -88,7 +88,7 @@ ProgramLocation ReadProgramLocation() {
 
 }  // namespace
 
-HKEY HiveOf(int root) {
+HKEY HiveOf(RootKey root) {
     switch (root) {
     case 1: return HKEY_CLASSES_ROOT;
     case 2: return HKEY_CURRENT_CONFIG;
@@ -99,7 +99,7 @@ HKEY HiveOf(int root) {
     }
 }
 
-std::string RegReadText(int root, const std::string& fullPath, const std::string& def) {
+std::string RegReadText(RootKey root, const std::string& fullPath, const std::string& def) {
     const RegPath path = SplitFullPath(fullPath);
     Key k;
     if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return def;
@@ -121,21 +121,21 @@ std::string RegReadText(int root, const std::string& fullPath, const std::string
     return Narrow(buf);
 }
 
-bool RegWrite(int root, const std::string& fullPath, const std::string& text) {
+bool RegWrite(RootKey root, const std::string& fullPath, const std::string& text) {
     const std::wstring w = Wide(text);
     return WriteValue(root, fullPath, REG_SZ, w.c_str(), static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t)));
 }
 
-bool RegWrite(int root, const std::string& fullPath, std::int32_t number) {
+bool RegWrite(RootKey root, const std::string& fullPath, std::int32_t number) {
     const DWORD v = static_cast<DWORD>(number);
     return WriteValue(root, fullPath, REG_DWORD, &v, sizeof v);
 }
 
-bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
+bool RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) {
     return WriteValue(root, fullPath, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
-bool RegDelete(int root, const std::string& fullPath) {
+bool RegDelete(RootKey root, const std::string& fullPath) {
     const RegPath path = SplitFullPath(fullPath);
     {
         Key k;
@@ -148,7 +148,7 @@ bool RegDelete(int root, const std::string& fullPath) {
     return Sys().RegDeleteKeyW(HiveOf(root), Wide(fullPath).c_str()) == ERROR_SUCCESS;
 }
 
-std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) {
+std::optional<std::vector<std::uint8_t>> RegReadBytes(RootKey root, const std::string& fullPath) {
     const RegPath path = SplitFullPath(fullPath);
     Key k;
     if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS)

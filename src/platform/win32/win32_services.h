@@ -8,29 +8,30 @@
 #include <string>
 #include <vector>
 
-#include "gui/component.h"
+#include "platform/desktop_types.h"
+#include "platform/values.h"
 
 namespace dida::win32 {
 
 // Hive codes 1 classes root, 2 current config, 3 current user, 4 local machine, 5 users; any other
 // code is the current user.
-HKEY HiveOf(int root);
+HKEY HiveOf(RootKey root);
 
 // REG_SZ as stored, REG_EXPAND_SZ with its %NAME% references expanded; a missing key or value and
 // every other type give def.
-std::string RegReadText(int root, const std::string& fullPath, const std::string& def = "");
+std::string RegReadText(RootKey root, const std::string& fullPath, const std::string& def = "");
 
 // The key is created with every missing parent. A text is REG_SZ with its terminating zero, a number
 // REG_DWORD, a byte block REG_BINARY.
-bool RegWrite(int root, const std::string& fullPath, const std::string& text);
-bool RegWrite(int root, const std::string& fullPath, std::int32_t number);
-bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes);
+bool RegWrite(RootKey root, const std::string& fullPath, const std::string& text);
+bool RegWrite(RootKey root, const std::string& fullPath, std::int32_t number);
+bool RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes);
 
 // Deletes the named value; when there is none, the whole path as a key without sub-keys.
-bool RegDelete(int root, const std::string& fullPath);
+bool RegDelete(RootKey root, const std::string& fullPath);
 
 // REG_BINARY as stored; nothing for a missing key or value and for every other type.
-std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath);
+std::optional<std::vector<std::uint8_t>> RegReadBytes(RootKey root, const std::string& fullPath);
 
 struct ProgramLocation {
     std::string directory;  // without a trailing backslash

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/component.h"
+#include "platform/values.h"
 #include "platform/win32/win32_handle.h"
 
 namespace dida::win32 {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "gui/renditions.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_libraries.h"
@@ -182,7 +182,7 @@ private:
         if (!layout) return p;
         p.w = Scaled(layout->width);
         p.h = Scaled(layout->height);
-        const Blob drawn = RenditionOf(design, static_cast<int>(host_.dpi()));
+        const Blob drawn = host_.desktop().RenditionOf(design, static_cast<int>(host_.dpi()));
         const std::optional<BmpLayout> drawnLayout = ParseBmp(drawn);
         if (drawnLayout && drawnLayout->width == p.w && drawnLayout->height == p.h) p.bitmap = BitmapFromBmp(drawn);
         if (!p.bitmap) p.bitmap = BitmapFromBmp(design);

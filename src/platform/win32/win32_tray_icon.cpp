@@ -19,8 +19,7 @@ namespace {
 
 constexpr UINT_PTR kTrayRetryTimer = 1;
 constexpr UINT kTrayRetryMs = 2000;
-constexpr int kTrayRetries = 30;             // a minute of waiting for the shell
-constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, to the hidden window on the primary monitor
+constexpr int kTrayRetries = 30;  // a minute of waiting for the shell
 
 // Its own hidden top-level window: it receives the icon's callback and the shell's "TaskbarCreated"
 // broadcast (message-only windows get no broadcasts).
@@ -84,34 +83,35 @@ public:
             SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
         auto* self = reinterpret_cast<TrayPeer*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-        try {
-            if (self) {
-                if (msg == kTrayCallbackMessage) {
-                    self->Callback(static_cast<UINT>(LOWORD(lp)));
-                    return 0;
+        return AtTheBoundary(
+            L"tray icon",
+            [&]() -> std::optional<LRESULT> {
+                if (self) {
+                    if (msg == kTrayCallbackMessage) {
+                        self->Callback(static_cast<UINT>(LOWORD(lp)));
+                        return 0;
+                    }
+                    if (msg == ShowBarMessage()) {
+                        if (!self->host_.destroying()) self->tray_.UserEvent(4);
+                        return 0;
+                    }
+                    if (msg == TaskbarCreated()) {
+                        self->ReAdd();
+                        return 0;
+                    }
+                    if (msg == WM_TIMER && wp == kTrayRetryTimer) {
+                        self->Retry();
+                        return 0;
+                    }
+                    if (msg == kDpiChanged) {  // to the hidden window, on the primary monitor
+                        self->DpiChanged();
+                        return 0;
+                    }
                 }
-                if (msg == ShowBarMessage()) {
-                    if (!self->host_.destroying()) self->tray_.UserEvent(4);
-                    return 0;
-                }
-                if (msg == TaskbarCreated()) {
-                    self->ReAdd();
-                    return 0;
-                }
-                if (msg == WM_TIMER && wp == kTrayRetryTimer) {
-                    self->Retry();
-                    return 0;
-                }
-                if (msg == kDpiChangedMessage) {
-                    self->DpiChanged();
-                    return 0;
-                }
-            }
-            if (msg == WM_QUERYENDSESSION) return TRUE;
-        } catch (...) {
-            ReportStoppedException(L"tray icon");
-        }
-        return DefWindowProcW(h, msg, wp, lp);
+                if (msg == WM_QUERYENDSESSION) return TRUE;
+                return std::nullopt;
+            },
+            [&] { return DefWindowProcW(h, msg, wp, lp); });
     }
 
     static UINT TaskbarCreated() {

@@ -1,6 +1,7 @@
 #pragma once
 // Everything the logic needs from outside itself. The logic calls only this; the Windows backend
-// (platform/win32) and the simulated desktop of the tests (platform/headless) implement it.
+// (platform/win32) and the simulated desktop of the tests (platform/headless) implement it. It hands windows
+// and their components about, so it stands beside the window model, above the portable services.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,48 +9,9 @@
 
 #include "gui/window.h"
 #include "platform/datetime.h"
+#include "platform/desktop_types.h"
 
 namespace dida {
-
-// Registry hive codes: 1 classes root, 2 current config, 3 current user, 4 local machine, 5 users;
-// any other code means the current user.
-enum RootKey : int { kClassesRoot = 1, kCurrentConfig = 2, kCurrentUser = 3, kLocalMachine = 4, kUsers = 5 };
-
-// Message-box result codes the logic tests.
-enum MsgResult : int { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4, kYes = 5, kNo = 6 };
-
-// Where an input box stores a confirmed entry; its type decides the conversion.
-struct InputTarget {
-    enum class Type { Text, Int32, Int64, Double } type = Type::Text;
-    std::string* text = nullptr;
-    std::int32_t* i32 = nullptr;
-    std::int64_t* i64 = nullptr;
-    double* dbl = nullptr;
-    static InputTarget Of(std::string& v) {
-        InputTarget t;
-        t.type = Type::Text;
-        t.text = &v;
-        return t;
-    }
-    static InputTarget Of(std::int32_t& v) {
-        InputTarget t;
-        t.type = Type::Int32;
-        t.i32 = &v;
-        return t;
-    }
-    static InputTarget Of(std::int64_t& v) {
-        InputTarget t;
-        t.type = Type::Int64;
-        t.i64 = &v;
-        return t;
-    }
-    static InputTarget Of(double& v) {
-        InputTarget t;
-        t.type = Type::Double;
-        t.dbl = &v;
-        return t;
-    }
-};
 
 class Desktop {
 public:
@@ -70,11 +32,11 @@ public:
     virtual void UnloadWindow(Window& window) = 0;
 
     // Registry; the full path is key path and value name joined by the last backslash.
-    virtual std::string RegReadText(int root, const std::string& fullPath, const std::string& def = "") = 0;
-    virtual bool RegWrite(int root, const std::string& fullPath, const std::string& text) = 0;
-    virtual bool RegWrite(int root, const std::string& fullPath, std::int32_t number) = 0;
-    virtual bool RegWrite(int root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) = 0;
-    virtual bool RegDelete(int root, const std::string& fullPath) = 0;
+    virtual std::string RegReadText(RootKey root, const std::string& fullPath, const std::string& def = "") = 0;
+    virtual bool RegWrite(RootKey root, const std::string& fullPath, const std::string& text) = 0;
+    virtual bool RegWrite(RootKey root, const std::string& fullPath, std::int32_t number) = 0;
+    virtual bool RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::uint8_t>& bytes) = 0;
+    virtual bool RegDelete(RootKey root, const std::string& fullPath) = 0;
 
     // Sound: all return at once, the sound runs in the background. False, and nothing plays, without an
     // output device.
@@ -107,7 +69,7 @@ public:
 
     // What a standard user's session on Windows 10/11 adds to the picture.
     // REG_BINARY as stored; nothing for a missing key or value and for every other type.
-    virtual std::optional<std::vector<std::uint8_t>> RegReadBytes(int root, const std::string& fullPath) = 0;
+    virtual std::optional<std::vector<std::uint8_t>> RegReadBytes(RootKey root, const std::string& fullPath) = 0;
     // The primary monitor less the taskbar and the toolbars docked at its edges, in design pixels. A change
     // reaches every loaded window as its display-changed event.
     virtual Rect WorkArea() = 0;

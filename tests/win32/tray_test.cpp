@@ -1,13 +1,15 @@
 // The tray icon as Windows 10/11 treats it: one identifier from run to run, the version set after every add
 // (also after the shell restarted), an add that reports a time-out although the shell took the icon, the keyboard
 // on the focused icon, a balloon that is dropped rather than shown late. The shell's answers come through a
-// stand-in that passes every call on to the real tray and records it.
+// stand-in that passes every call on to the real tray and records it. Then, on the real tray alone, the tray
+// window's callback turned into events and the balloon that needs the icon in the tray.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "platform/win32/win32_names.h"
 #include "platform/win32/win32_peers.h"
 #include "platform/win32/win32_system_calls.h"
+#include "backend_fixture.h"
 #include "pump.h"
 #include "ui/media/media.h"
 
@@ -184,6 +187,53 @@ TEST_F(Tray, ABalloonTheSystemCannotShowNowIsDropped) {
     ASSERT_TRUE(desk.ShowBalloon(f.tray, "嘀嗒提醒：", "注意，到时间了！！！", 1, 0));
     ASSERT_FALSE(g_calls.empty());
     EXPECT_EQ(g_calls.back().flags & (NIF_INFO | NIF_REALTIME), static_cast<UINT>(NIF_INFO | NIF_REALTIME));
+    desk.UnloadWindow(f);
+    Pump(desk, 30);
+}
+
+TEST_F(Backend, TrayCallbackBecomesEventsInDeliveryOrder) {
+    const std::vector<std::uint8_t> ico = MakeIco({{16, 32}, {32, 32}});
+    TrayForm f(AsBlob(ico));
+    std::vector<int> events;
+    f.tray.onClick = [&] { events.push_back(0); };
+    f.tray.onDblClick = [&] { events.push_back(1); };
+    f.tray.onRightUp = [&] { events.push_back(2); };
+    f.tray.onMouseMove = [&](int, int) { events.push_back(3); };
+    ASSERT_TRUE(desk.LoadWindow(f));
+    HWND tray = TrayWindowOf(f.tray);
+    ASSERT_NE(tray, nullptr);
+    EXPECT_EQ(FindWindowW(kTrayWindowClass, nullptr), tray);
+
+    struct Row {
+        const char* what;
+        std::vector<UINT> messages;
+        std::vector<int> events;
+    } rows[] = {
+        {"click", {WM_LBUTTONDOWN, WM_LBUTTONUP}, {0}},
+        {"double-click", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}, {0, 1, 0}},
+        {"right-click with its context menu message", {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU}, {2}},
+        {"mouse move", {WM_MOUSEMOVE}, {3}},
+        {"middle button", {WM_MBUTTONDOWN, WM_MBUTTONUP}, {}},
+    };
+    for (const Row& r : rows) {
+        events.clear();
+        for (UINT m : r.messages) SendMessageW(tray, kTrayCallbackMessage, 1, m);
+        EXPECT_EQ(events, r.events) << r.what;
+    }
+    desk.UnloadWindow(f);
+    Pump(desk, 30);
+    EXPECT_FALSE(IsWindow(tray));
+}
+
+TEST_F(Backend, BalloonNeedsTheIconInTheTray) {
+    const std::vector<std::uint8_t> ico = MakeIco({{16, 32}});
+    TrayForm f(AsBlob(ico));
+    ASSERT_TRUE(desk.LoadWindow(f));
+    EXPECT_TRUE(desk.ShowBalloon(f.tray, "嘀嗒提醒：", "注意，到时间了！！！", 7, 0));
+    f.tray.InTray(false);
+    EXPECT_FALSE(desk.ShowBalloon(f.tray, "t", "x", 1, 0));
+    f.tray.InTray(true);
+    EXPECT_TRUE(desk.ShowBalloon(f.tray, std::string(100, 'a'), std::string(400, 'b'), 1, 0));
     desk.UnloadWindow(f);
     Pump(desk, 30);
 }

@@ -18,6 +18,9 @@ inline constexpr int kOkExclamation = 0x30;
 inline constexpr int kOkStop = 0x10;
 inline constexpr int kYesNoQuestion = 0x24;
 inline constexpr int kYesNoExclamation = 0x34;
+// Whom a box keeps waiting: every window of the program, or the whole session.
+inline constexpr int kTaskModal = 0x2000;
+inline constexpr int kSystemModal = 0x1000;
 
 // Message-box result codes the logic tests.
 enum MsgResult : int { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4, kYes = 5, kNo = 6 };

@@ -6,10 +6,6 @@
 #include "platform/convert.h"
 
 namespace dida {
-namespace {
-constexpr unsigned kSystemModal = 0x1000;
-constexpr unsigned kTaskModal = 0x2000;
-}  // namespace
 
 int MessageResultFromButtonId(int buttonId) {
     switch (buttonId) {
@@ -26,7 +22,7 @@ int MessageResultFromButtonId(int buttonId) {
 
 unsigned MessageBoxStyle(int style) {
     const auto bits = static_cast<unsigned>(style);
-    return (bits & kSystemModal) ? bits : bits | kTaskModal;
+    return (bits & unsigned{kSystemModal}) ? bits : bits | unsigned{kTaskModal};
 }
 
 std::string MessageBoxTitle(const std::string& title) { return title.empty() ? "信息：" : title; }

@@ -9,7 +9,7 @@ namespace dida {
 // Message box: the Win32 button id → the program's result code (IDOK 1 → 0, IDCANCEL 2 → 1,
 // IDABORT 3 → 2, IDRETRY 4 → 3, IDIGNORE 5 → 4, IDYES 6 → 5, IDNO 7 → 6; anything else → 1).
 int MessageResultFromButtonId(int buttonId);
-// Task-modal (0x2000) is added unless the style is system-modal (0x1000).
+// Task-modal is added unless the style is system-modal.
 unsigned MessageBoxStyle(int style);
 // Empty title → "信息：".
 std::string MessageBoxTitle(const std::string& title);

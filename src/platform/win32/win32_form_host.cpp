@@ -195,14 +195,11 @@ void FormHost::Destroy() {
     byId_.clear();
     byHandle_.clear();
     peers_.clear();
-    for (auto& [key, font] : fonts_) DeleteObject(font);
     fonts_.clear();
     lineHeights_.clear();
-    for (auto& [key, brush] : brushes_) DeleteObject(brush);
     brushes_.clear();
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-    bigIcon_ = smallIcon_ = nullptr;
+    bigIcon_.Reset();
+    smallIcon_.Reset();
 }
 
 void FormHost::Changed(Prop prop) {
@@ -379,7 +376,7 @@ HFONT FormHost::FontOf(const Font& font) {
                             (font.italic ? "i" : "") + (font.underline ? "u" : "") + (font.strikeOut ? "s" : "") + "@" +
                             std::to_string(dpi_);
     auto it = fonts_.find(key);
-    if (it != fonts_.end()) return it->second;
+    if (it != fonts_.end()) return it->second.get();
     HFONT f = nullptr;
     if (font.IsDefault()) {
         const LOGFONTW lf = DefaultGuiFontFor(dpi_);
@@ -390,7 +387,7 @@ HFONT FormHost::FontOf(const Font& font) {
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
                         Wide(font.face).c_str());
     }
-    fonts_[key] = f;
+    fonts_[key].Reset(f);
     return f;
 }
 
@@ -408,9 +405,9 @@ int FormHost::LineHeightOf(HFONT font) {
 
 HBRUSH FormHost::BrushOf(Color color) {
     auto it = brushes_.find(color);
-    if (it != brushes_.end()) return it->second;
+    if (it != brushes_.end()) return it->second.get();
     HBRUSH b = CreateSolidBrush(Ref(color));
-    brushes_[color] = b;
+    brushes_[color].Reset(b);
     return b;
 }
 
@@ -428,7 +425,6 @@ void FormHost::ColorsChanged() {
     if (!hwnd_ || destroying_) return;
     highContrast_ = HighContrastOn();
     // Brushes of the old colours are not needed again.
-    for (auto& [key, brush] : brushes_) DeleteObject(brush);
     brushes_.clear();
     for (const auto& p : peers_) {
         p->ColorsChanged();
@@ -527,10 +523,9 @@ void FormHost::TakeIcons() {
     HICON little = IconFromIco(icon, MetricForDpi(SM_CXSMICON, dpi_), MetricForDpi(SM_CYSMICON, dpi_));
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-    bigIcon_ = big;
-    smallIcon_ = little;
+    // The window shows the new icons by now, so the old ones may go.
+    bigIcon_.Reset(big);
+    smallIcon_.Reset(little);
 }
 
 void FormHost::Rescale(UINT dpi, const RECT* suggested) {

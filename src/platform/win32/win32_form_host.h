@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gui/window.h"
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_names.h"
 #include "platform/win32/win32_peers.h"
 
@@ -117,11 +118,11 @@ private:
     std::vector<std::unique_ptr<ControlPeer>> peers_;  // definition order
     std::map<UINT_PTR, ControlPeer*> byId_;
     std::map<HWND, ControlPeer*> byHandle_;
-    std::map<std::string, HFONT> fonts_;
-    std::map<Color, HBRUSH> brushes_;
+    std::map<std::string, UniqueFont> fonts_;
+    std::map<Color, UniqueBrush> brushes_;
     std::map<HFONT, int> lineHeights_;
     bool destroying_ = false;
-    HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+    UniqueIcon bigIcon_, smallIcon_;
     bool applying_ = false;             // our own SetWindowPos: the model already has the new rectangle
     ControlPeer* pointerOn_ = nullptr;  // the disabled child the pointer is over
     Rect lastRect_{};                   // device pixels

@@ -1,39 +1,85 @@
 #pragma once
-// Kernel objects the backend owns: closed once, by their owner's end, whatever way it ends.
+// What the backend owns of the system: given back once, by its owner's end, whatever way it ends.
 #include <windows.h>
 
 #include <utility>
 
 namespace dida::win32 {
 
-// A kernel handle, closed when it goes. Either of the system's two "no handle" values counts as none:
-// CreateFile answers INVALID_HANDLE_VALUE, most other calls nullptr.
-class UniqueHandle {
+// One owner for every kind of object; a kind names its handle type, which of the values it may be handed
+// count as none, and the call that gives it back.
+template <class Kind>
+class Owned {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    ~UniqueHandle() { Reset(); }
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    using Type = typename Kind::Type;
+
+    Owned() = default;
+    explicit Owned(Type h) : h_(Kind::Valid(h) ? h : nullptr) {}
+    ~Owned() { Reset(); }
+    Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    Owned& operator=(Owned&& o) noexcept {
         if (this != &o) {
             Reset();
             h_ = std::exchange(o.h_, nullptr);
         }
         return *this;
     }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
 
-    HANDLE get() const { return h_; }
+    Type get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
-    void Reset(HANDLE h = nullptr) {
-        if (h_) CloseHandle(h_);
-        h_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
+    void Reset(Type h = nullptr) {
+        if (h_) Kind::Close(h_);
+        h_ = Kind::Valid(h) ? h : nullptr;
+    }
+    // For the calls that hand the object out through a pointer; what was held is given back first.
+    Type* out() {
+        Reset();
+        return &h_;
     }
 
 private:
-    HANDLE h_ = nullptr;
+    Type h_ = nullptr;
 };
+
+// Either of the system's two "no handle" values counts as none: CreateFile answers INVALID_HANDLE_VALUE, most
+// other calls nullptr.
+struct KernelObject {
+    using Type = HANDLE;
+    static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct RegistryKey {
+    using Type = HKEY;
+    static bool Valid(HKEY h) { return h != nullptr; }
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
+// FindFirstFile's search, which has a closing call of its own.
+struct FileSearch {
+    using Type = HANDLE;
+    static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { FindClose(h); }
+};
+template <class H>
+struct GdiObject {
+    using Type = H;
+    static bool Valid(H h) { return h != nullptr; }
+    static void Close(H h) { DeleteObject(h); }
+};
+struct Icon {
+    using Type = HICON;
+    static bool Valid(HICON h) { return h != nullptr; }
+    static void Close(HICON h) { DestroyIcon(h); }
+};
+
+using UniqueHandle = Owned<KernelObject>;
+using UniqueKey = Owned<RegistryKey>;
+using UniqueSearch = Owned<FileSearch>;
+using UniqueBitmap = Owned<GdiObject<HBITMAP>>;
+using UniqueFont = Owned<GdiObject<HFONT>>;
+using UniqueBrush = Owned<GdiObject<HBRUSH>>;
+using UniqueIcon = Owned<Icon>;
 
 // An unnamed event.
 class Event {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/win32/win32_handle.h"
+
 namespace dida::win32 {
 namespace {
 
@@ -88,7 +90,8 @@ HICON IconFromPixels(const Argb& pixels, int size) {
     h.bV5AlphaMask = 0xFF000000;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &bits, nullptr, 0);
+    const UniqueBitmap color(
+        CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &bits, nullptr, 0));
     ReleaseDC(nullptr, screen);
     if (!color) return nullptr;
     std::memcpy(bits, pixels.data(), pixels.size() * sizeof(std::uint32_t));
@@ -99,12 +102,10 @@ HICON IconFromPixels(const Argb& pixels, int size) {
         for (int x = 0; x < size; ++x)
             if ((pixels[static_cast<std::size_t>(y) * size + x] >> 24) < 128)
                 mask[static_cast<std::size_t>(y) * maskStride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
-    HBITMAP monochrome = CreateBitmap(size, size, 1, 1, mask.data());
-    ICONINFO info{TRUE, 0, 0, monochrome, color};
-    HICON icon = monochrome ? CreateIconIndirect(&info) : nullptr;
-    DeleteObject(color);
-    if (monochrome) DeleteObject(monochrome);
-    return icon;
+    // The icon is made of copies of the two bitmaps.
+    const UniqueBitmap monochrome(CreateBitmap(size, size, 1, 1, mask.data()));
+    ICONINFO info{TRUE, 0, 0, monochrome.get(), color.get()};
+    return monochrome ? CreateIconIndirect(&info) : nullptr;
 }
 
 }  // namespace

@@ -20,6 +20,13 @@ namespace dida::win32 {
 
 namespace {
 
+// A stream is only opened once the library is there, so its closing call is too.
+struct AcmStream {
+    using Type = HACMSTREAM;
+    static bool Valid(HACMSTREAM h) { return h != nullptr; }
+    static void Close(HACMSTREAM h) { AcmLibrary()->acmStreamClose(h, 0); }
+};
+
 // What the decoder makes of a stream: 16-bit PCM at its rate and channels.
 WAVEFORMATEX PcmOf(const MpegHeader& first) {
     WAVEFORMATEX pcm{};
@@ -134,12 +141,11 @@ private:
         // Without the decoder's library no file decodes: the same as a file that is not an MP3.
         const AcmApi* api = AcmLibrary();
         if (!api) return Outcome::Silent;
-        HACMSTREAM acm = nullptr;
-        if (api->acmStreamOpen(&acm, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, 0) != MMSYSERR_NOERROR)
+        HACMSTREAM opened = nullptr;
+        if (api->acmStreamOpen(&opened, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, 0) != MMSYSERR_NOERROR)
             return Outcome::Silent;
-        Outcome outcome = Decode(*api, acm, scanner, *frame, first, pcm);
-        api->acmStreamClose(acm, 0);
-        return outcome;
+        const Owned<AcmStream> acm(opened);
+        return Decode(*api, acm.get(), scanner, *frame, first, pcm);
     }
 
     Outcome Decode(const AcmApi& api, HACMSTREAM acm, MpegFrameScanner& scanner, MpegFrame frame,

@@ -11,6 +11,7 @@
 #include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_libraries.h"
 
 namespace dida::win32 {
@@ -175,8 +176,8 @@ private:
         GetClientRect(hwnd_, &rc);
         const int w = rc.right, h = rc.bottom;
         HDC mem = CreateCompatibleDC(dc);
-        HBITMAP canvas = CreateCompatibleBitmap(dc, std::max(w, 1), std::max(h, 1));
-        HGDIOBJ old = SelectObject(mem, canvas);
+        const UniqueBitmap canvas(CreateCompatibleBitmap(dc, std::max(w, 1), std::max(h, 1)));
+        HGDIOBJ old = SelectObject(mem, canvas.get());
         const Color back = box_.design().backColor;
         if (host_.highContrast())
             FillRect(mem, &rc, host_.SystemBrush(COLOR_WINDOW));
@@ -205,7 +206,6 @@ private:
         }
         BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
         SelectObject(mem, old);
-        DeleteObject(canvas);
         DeleteDC(mem);
     }
 

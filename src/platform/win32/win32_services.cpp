@@ -9,23 +9,7 @@
 namespace dida::win32 {
 namespace {
 
-// Closes the key on every road out of a function.
-class Key {
-public:
-    Key() = default;
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (h_) RegCloseKey(h_);
-    }
-    HKEY* out() { return &h_; }
-    HKEY get() const { return h_; }
-
-private:
-    HKEY h_ = nullptr;
-};
-
-bool OpenForWriting(RootKey root, const std::wstring& key, Key& k) {
+bool OpenForWriting(RootKey root, const std::wstring& key, UniqueKey& k) {
     if (Sys().RegOpenKeyExW(HiveOf(root), key.c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS) return true;
     return Sys().RegCreateKeyExW(HiveOf(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                  k.out(), nullptr) == ERROR_SUCCESS;
@@ -33,7 +17,7 @@ bool OpenForWriting(RootKey root, const std::wstring& key, Key& k) {
 
 bool WriteValue(RootKey root, const std::string& fullPath, DWORD type, const void* data, DWORD size) {
     const RegPath path = SplitFullPath(fullPath);
-    Key k;
+    UniqueKey k;
     if (!OpenForWriting(root, Wide(path.key), k)) return false;
     return RegSetValueExW(k.get(), Wide(path.value).c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
            ERROR_SUCCESS;
@@ -101,7 +85,7 @@ HKEY HiveOf(RootKey root) {
 
 std::string RegReadText(RootKey root, const std::string& fullPath, const std::string& def) {
     const RegPath path = SplitFullPath(fullPath);
-    Key k;
+    UniqueKey k;
     if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return def;
     const std::wstring name = Wide(path.value);
     DWORD type = 0;
@@ -138,7 +122,7 @@ bool RegWrite(RootKey root, const std::string& fullPath, const std::vector<std::
 bool RegDelete(RootKey root, const std::string& fullPath) {
     const RegPath path = SplitFullPath(fullPath);
     {
-        Key k;
+        UniqueKey k;
         if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_WRITE, k.out()) == ERROR_SUCCESS &&
             RegDeleteValueW(k.get(), Wide(path.value).c_str()) == ERROR_SUCCESS)
             return true;
@@ -150,7 +134,7 @@ bool RegDelete(RootKey root, const std::string& fullPath) {
 
 std::optional<std::vector<std::uint8_t>> RegReadBytes(RootKey root, const std::string& fullPath) {
     const RegPath path = SplitFullPath(fullPath);
-    Key k;
+    UniqueKey k;
     if (Sys().RegOpenKeyExW(HiveOf(root), Wide(path.key).c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS)
         return std::nullopt;
     const std::wstring name = Wide(path.value);
@@ -195,10 +179,7 @@ Rect WorkArea() {
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;
     WIN32_FIND_DATAW data;
-    const HANDLE h = FindFirstFileW(Wide(path).c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    FindClose(h);
-    return true;
+    return static_cast<bool>(UniqueSearch(FindFirstFileW(Wide(path).c_str(), &data)));
 }
 
 bool ShutdownSystem(int mode, bool force, HWND own) {

@@ -8,6 +8,7 @@
 
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_form_host.h"
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_text.h"
@@ -48,22 +49,21 @@ public:
         const std::wstring caption = Wide(button_.design().caption);
         if (picture.bitmap) {
             BITMAP bm{};
-            GetObjectW(picture.bitmap, sizeof bm, &bm);
+            GetObjectW(picture.bitmap.get(), sizeof bm, &bm);
             const int x = caption.empty() ? rc.left + (rc.right - rc.left - picture.w) / 2 : rc.left;
             const int y = rc.top + (rc.bottom - rc.top - picture.h) / 2;
             const Color t = button_.design().transparent;  // RGB order
             const COLORREF key = RGB((t >> 16) & 0xFF, (t >> 8) & 0xFF, t & 0xFF);
             // A black speaker would vanish on a dark theme: under high contrast its shape is drawn in the
             // theme's text colour, or its highlight colour while the pointer is over it.
-            HBITMAP glyph =
-                contrast ? GlyphOf(picture.bitmap, key, host_.SystemColor(hover_ ? COLOR_HIGHLIGHT : COLOR_WINDOWTEXT))
-                         : nullptr;
+            const UniqueBitmap glyph(contrast ? GlyphOf(picture.bitmap.get(), key,
+                                                        host_.SystemColor(hover_ ? COLOR_HIGHLIGHT : COLOR_WINDOWTEXT))
+                                              : nullptr);
             HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, glyph ? glyph : picture.bitmap);
+            HGDIOBJ old = SelectObject(mem, glyph ? glyph.get() : picture.bitmap.get());
             GdiTransparentBlt(dc, x + push, y + push, picture.w, picture.h, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
             SelectObject(mem, old);
             DeleteDC(mem);
-            if (glyph) DeleteObject(glyph);
             textLeft = x + picture.w;
         }
         if (!caption.empty()) {
@@ -131,7 +131,7 @@ protected:
 private:
     // A picture as it is drawn: the bitmap and its size on the screen.
     struct Picture {
-        HBITMAP bitmap = nullptr;
+        UniqueBitmap bitmap;
         int w = 0, h = 0;
     };
     // The picture's shape in one colour: every pixel but the transparent ones takes `color`.
@@ -170,9 +170,8 @@ private:
         return glyph;
     }
     void FreePictures() {
-        if (picOut_.bitmap) DeleteObject(picOut_.bitmap);
-        if (picIn_.bitmap) DeleteObject(picIn_.bitmap);
-        picOut_ = picIn_ = Picture{};
+        picOut_ = Picture{};
+        picIn_ = Picture{};
     }
     // The picture drawn for the window's scale where there is one; otherwise the design picture, enlarged
     // pixel by pixel so that its transparent colour stays exact.
@@ -184,8 +183,9 @@ private:
         p.h = Scaled(layout->height);
         const Blob drawn = host_.desktop().RenditionOf(design, static_cast<int>(host_.dpi()));
         const std::optional<BmpLayout> drawnLayout = ParseBmp(drawn);
-        if (drawnLayout && drawnLayout->width == p.w && drawnLayout->height == p.h) p.bitmap = BitmapFromBmp(drawn);
-        if (!p.bitmap) p.bitmap = BitmapFromBmp(design);
+        if (drawnLayout && drawnLayout->width == p.w && drawnLayout->height == p.h)
+            p.bitmap.Reset(BitmapFromBmp(drawn));
+        if (!p.bitmap) p.bitmap.Reset(BitmapFromBmp(design));
         return p;
     }
     void LoadPictures() {

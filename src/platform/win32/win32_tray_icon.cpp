@@ -8,6 +8,7 @@
 #include "platform/win32/win32_boundary.h"
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_form_host.h"
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_images.h"
 #include "platform/win32/win32_names.h"
 #include "platform/win32/win32_single_copy.h"
@@ -148,12 +149,12 @@ private:
         // The notification area is on the primary monitor and shows small icons of its scale.
         if (!icon_) {
             const UINT dpi = PrimaryDpi();
-            icon_ = IconFromIco(tray_.RawIcon(), MetricForDpi(SM_CXSMICON, dpi), MetricForDpi(SM_CYSMICON, dpi));
+            icon_.Reset(IconFromIco(tray_.RawIcon(), MetricForDpi(SM_CXSMICON, dpi), MetricForDpi(SM_CYSMICON, dpi)));
         }
         NOTIFYICONDATAW nid = Record();
         nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         nid.uCallbackMessage = kTrayCallbackMessage;
-        nid.hIcon = icon_;
+        nid.hIcon = icon_.get();
         CopyField(nid.szTip, tray_.RawTipText());
         if (added_) {
             Sys().Shell_NotifyIconW(NIM_MODIFY, &nid);
@@ -180,10 +181,7 @@ private:
         Sys().Shell_NotifyIconW(NIM_DELETE, &nid);
         added_ = addTried_ = false;
     }
-    void FreeIcon() {
-        if (icon_) DestroyIcon(icon_);
-        icon_ = nullptr;
-    }
+    void FreeIcon() { icon_.Reset(); }
     // A restarted shell has lost every icon; one that is still there is replaced, never doubled.
     void ReAdd() {
         if (!Wanted()) return;
@@ -228,7 +226,7 @@ private:
     }
 
     TrayIcon& tray_;
-    HICON icon_ = nullptr;
+    UniqueIcon icon_;
     bool added_ = false;
     bool addTried_ = false;  // since the last delete
     bool rightUp_ = false;   // the last notification was a right button's release

@@ -33,45 +33,35 @@ public:
         if (h_) Kind::Close(h_);
         h_ = Kind::Valid(h) ? h : nullptr;
     }
-    // For the calls that hand the object out through a pointer; what was held is given back first.
-    Type* out() {
-        Reset();
-        return &h_;
-    }
+    // For the calls that hand the object out through a pointer. Nothing held is closed here: the one owner
+    // asked twice (open the key, else create it) asks again only after a failure, whose answer it overwrites.
+    Type* out() { return &h_; }
 
 private:
     Type h_ = nullptr;
 };
 
-// Either of the system's two "no handle" values counts as none: CreateFile answers INVALID_HANDLE_VALUE, most
-// other calls nullptr.
-struct KernelObject {
-    using Type = HANDLE;
-    static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
-struct RegistryKey {
-    using Type = HKEY;
-    static bool Valid(HKEY h) { return h != nullptr; }
-    static void Close(HKEY h) { RegCloseKey(h); }
-};
-// FindFirstFile's search, which has a closing call of its own.
-struct FileSearch {
-    using Type = HANDLE;
-    static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { FindClose(h); }
-};
-template <class H>
-struct GdiObject {
+// The kinds: most calls answer nullptr for no object, and their object goes with one call.
+template <class H, auto CloseCall>
+struct NullIsNone {
     using Type = H;
     static bool Valid(H h) { return h != nullptr; }
-    static void Close(H h) { DeleteObject(h); }
+    static void Close(H h) { CloseCall(h); }
 };
-struct Icon {
-    using Type = HICON;
-    static bool Valid(HICON h) { return h != nullptr; }
-    static void Close(HICON h) { DestroyIcon(h); }
+// Either of the system's two "no handle" values counts as none: CreateFile and FindFirstFile answer
+// INVALID_HANDLE_VALUE, most other calls nullptr.
+template <auto CloseCall>
+struct EitherIsNone {
+    using Type = HANDLE;
+    static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseCall(h); }
 };
+using KernelObject = EitherIsNone<&CloseHandle>;
+using FileSearch = EitherIsNone<&FindClose>;  // a search has a closing call of its own
+using RegistryKey = NullIsNone<HKEY, &RegCloseKey>;
+template <class H>
+using GdiObject = NullIsNone<H, &DeleteObject>;
+using Icon = NullIsNone<HICON, &DestroyIcon>;
 
 using UniqueHandle = Owned<KernelObject>;
 using UniqueKey = Owned<RegistryKey>;

@@ -21,11 +21,8 @@ namespace dida::win32 {
 namespace {
 
 // A stream is only opened once the library is there, so its closing call is too.
-struct AcmStream {
-    using Type = HACMSTREAM;
-    static bool Valid(HACMSTREAM h) { return h != nullptr; }
-    static void Close(HACMSTREAM h) { AcmLibrary()->acmStreamClose(h, 0); }
-};
+void CloseStream(HACMSTREAM h) { AcmLibrary()->acmStreamClose(h, 0); }
+using AcmStream = NullIsNone<HACMSTREAM, &CloseStream>;
 
 // What the decoder makes of a stream: 16-bit PCM at its rate and channels.
 WAVEFORMATEX PcmOf(const MpegHeader& first) {
